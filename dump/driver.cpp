@@ -1,0 +1,43 @@
+#include "driver.h"
+
+#include <array>
+#include <optional>
+#include <ostream>
+#include <span>
+
+#include "frame_body.h"
+#include "read_exactly.h"
+#include "spectrum_frame.h"
+
+namespace {
+
+std::optional<SpectrumFrameHeader> read_frame_header(std::istream& input, std::ostream& err) {
+  std::array<char, kFrameHeaderSize> bytes{};
+  if (!read_exactly(input, bytes)) {
+    err << "Cannot read frame header\n";
+    return std::nullopt;
+  }
+  return decode_frame_header(std::as_bytes(std::span{bytes}));
+}
+
+void print_header_report(const SpectrumFrameHeader& header, std::ostream& out) {
+  out << "frame_size: " << header.frame_size << '\n'
+      << "radar_time_us: " << header.radar_time_us << '\n'
+      << "azimuth_deg: " << header.azimuth_deg << '\n'
+      << "range_size: " << header.range_size << '\n'
+      << "doppler_size: " << header.doppler_size << '\n'
+      << "range_step_m: " << header.range_step_m << '\n'
+      << "velocity_step_m_s: " << header.velocity_step_m_s << '\n';
+}
+
+}  // namespace
+
+bool dump_frame(std::istream& input, std::ostream& out, std::ostream& err) {
+  const auto header = read_frame_header(input, err);
+  if (!header) {
+    return false;
+  }
+  print_header_report(*header, out);
+  check_frame_size(*header, err);
+  return list_samples(input, *header, out, err);
+}
