@@ -168,6 +168,13 @@ class Harness:
             self.check(f"{name} (one pipe)", (shared.stdout, shared.returncode),
                        (self.text(writes, {"out", "err"}), status))
 
+    def shipped_example(self):
+        path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "examples",
+                            "spectrum.bin")
+        with open(path, "rb") as f:
+            self.check("shipped example is the worked example", f.read(),
+                       frame(padding=bytes(4), samples=WORKED))
+
     def arguments_ignored(self):
         self.case("arguments are ignored", frame(samples=WORKED),
                   [out(report() + listing(6, WORKED_TEXT))], 0, args=["other.bin", "--help", "-"])
@@ -215,6 +222,7 @@ def main(argv):
     for case in CASES + [DIRECTORY_CASES[windows]]:
         harness.case(*case)
     harness.arguments_ignored()
+    harness.shipped_example()
     for posix_only in (harness.header_in_pieces_from_a_fifo, harness.closed_stdout):
         if windows:
             harness.skip(posix_only.__doc__.split(".")[0], "POSIX only")
