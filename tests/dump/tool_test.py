@@ -181,7 +181,6 @@ class Harness:
 
     def header_in_pieces_from_a_fifo(self):
         """A header that arrives in pieces is one read request and not a short file."""
-        name = "header in pieces from a FIFO"
         with tempfile.TemporaryDirectory() as cwd:
             path = os.path.join(cwd, "spectrum.bin")
             os.mkfifo(path)
@@ -199,7 +198,7 @@ class Harness:
             writer.start()
             stdout, stderr = tool.communicate(timeout=120)
             writer.join()
-            self.check(name, (stdout, stderr, tool.returncode),
+            self.check("header in pieces from a FIFO", (stdout, stderr, tool.returncode),
                        (self.text([out(report() + listing(6, WORKED_TEXT))], {"out"}), b"", 0))
 
     def closed_stdout(self):
@@ -223,11 +222,13 @@ def main(argv):
         harness.case(*case)
     harness.arguments_ignored()
     harness.shipped_example()
-    for posix_only in (harness.header_in_pieces_from_a_fifo, harness.closed_stdout):
+    posix_only = {"header in pieces from a FIFO": harness.header_in_pieces_from_a_fifo,
+                  "closed standard output": harness.closed_stdout}
+    for name, run in posix_only.items():
         if windows:
-            harness.skip(posix_only.__doc__.split(".")[0], "POSIX only")
+            harness.skip(name, "needs a FIFO and POSIX descriptors")
         else:
-            posix_only()
+            run()
     print(f"{harness.passed} passed, {harness.failed} failed, {harness.skipped} skipped")
     return 1 if harness.failed else 0
 
