@@ -53,9 +53,9 @@ std::string ExactSize::to_decimal() const {
   do {
     // Long division by 10, most significant limb first; the remainder is the next digit.
     std::uint64_t remainder = 0;
-    for (auto limb = rest.rbegin(); limb != rest.rend(); ++limb) {
-      const std::uint64_t dividend = (remainder << 32) | *limb;
-      *limb = static_cast<std::uint32_t>(dividend / 10);
+    for (std::size_t i = kLimbs; i-- > 0;) {
+      const std::uint64_t dividend = (remainder << 32) | rest[i];
+      rest[i] = static_cast<std::uint32_t>(dividend / 10);
       remainder = dividend % 10;
     }
     digits.push_back(static_cast<char>('0' + remainder));

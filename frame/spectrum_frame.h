@@ -16,7 +16,8 @@ inline constexpr std::size_t kSampleSize = 4;
 
 // One spectrum sample: an IEEE-754 binary32 value, stored little-endian.
 using SpectrumSample = float;
-static_assert(std::numeric_limits<SpectrumSample>::is_iec559 && sizeof(SpectrumSample) == kSampleSize,
+static_assert(std::numeric_limits<SpectrumSample>::is_iec559 &&
+                  sizeof(SpectrumSample) == kSampleSize,
               "samples are decoded as IEEE-754 binary32");
 
 // The decoded frame header. On disk the fields sit at offsets 0, 8, 16, 24, 32, 40 and 44,
@@ -25,7 +26,7 @@ struct SpectrumFrameHeader {
   std::uint64_t frame_size = 0;  // whole frame in bytes, header included
   std::uint64_t radar_time_us = 0;
   float azimuth_deg = 0.0F;
-  std::uint64_t range_size = 0;  // range cells
+  std::uint64_t range_size = 0;    // range cells
   std::uint64_t doppler_size = 0;  // Doppler cells
   float range_step_m = 0.0F;
   float velocity_step_m_s = 0.0F;

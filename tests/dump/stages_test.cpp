@@ -5,6 +5,7 @@
 #include <limits>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "frame_body.h"
 
@@ -32,13 +33,25 @@ TEST(SampleFormat, IsGeneralNotationWithSixSignificantDigits) {
     float value;
     const char* text;
   };
-  const Case cases[] = {
-      {0.5F, "0.5"},          {0.1F, "0.1"},         {12.25F, "12.25"},
-      {3.0F, "3"},            {0.0001F, "0.0001"},   {1e-5F, "1e-05"},
-      {1e6F, "1e+06"},        {1.0F / 3.0F, "0.333333"}, {1e-7F, "1e-07"},
-      {-3.25F, "-3.25"},      {0.0F, "0"},           {-0.0F, "-0"},
-      {123456.0F, "123456"},  {1234567.0F, "1.23457e+06"}, {999999.5F, "1e+06"},
-      {0.00012345F, "0.00012345"}, {3.4e38F, "3.4e+38"}, {1e-45F, "1.4013e-45"},
+  const std::vector<Case> cases = {
+      {0.5F, "0.5"},
+      {0.1F, "0.1"},
+      {12.25F, "12.25"},
+      {3.0F, "3"},
+      {0.0001F, "0.0001"},
+      {1e-5F, "1e-05"},
+      {1e6F, "1e+06"},
+      {1.0F / 3.0F, "0.333333"},
+      {1e-7F, "1e-07"},
+      {-3.25F, "-3.25"},
+      {0.0F, "0"},
+      {-0.0F, "-0"},
+      {123456.0F, "123456"},
+      {1234567.0F, "1.23457e+06"},
+      {999999.5F, "1e+06"},
+      {0.00012345F, "0.00012345"},
+      {3.4e38F, "3.4e+38"},
+      {1e-45F, "1.4013e-45"},
       {std::numeric_limits<float>::infinity(), "inf"},
       {-std::numeric_limits<float>::infinity(), "-inf"},
   };

@@ -3,11 +3,11 @@
 error and the exit status exactly: each stream apart, and both through one pipe, where their
 order matters.
 
-usage: tool_test.py [--windows] COMMAND...
-COMMAND is the tool, optionally behind a launcher (an emulator such as wine). With --windows the
-tool is a Windows console program: every "\\n" it writes arrives as "\\r\\n", and POSIX-only cases
-are skipped.
+COMMAND is the tool, optionally behind a launcher (an emulator such as Wine, or valgrind). With
+--windows the tool is a Windows console program: every "\\n" it writes arrives as "\\r\\n", and
+POSIX-only cases are skipped.
 """
+import argparse
 import os
 import struct
 import subprocess
@@ -212,26 +212,35 @@ class Harness:
             self.check("closed standard output", (result.stderr, result.returncode), (b"", 0))
 
 
-def main(argv):
-    windows = len(argv) > 1 and argv[1] == "--windows"
-    command = argv[2:] if windows else argv[1:]
-    if not command:
-        sys.exit(__doc__)
-    harness = Harness(command, windows)
-    for case in CASES + [DIRECTORY_CASES[windows]]:
-        harness.case(*case)
-    harness.arguments_ignored()
-    harness.shipped_example()
+def main():
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--windows", action="store_true",
+                        help="the tool is a Windows console program: lines end in \\r\\n")
+    parser.add_argument("--only", action="append", metavar="CASE", help="run only these cases")
+    parser.add_argument("command", nargs=argparse.REMAINDER, help="the tool, behind a launcher if any")
+    args = parser.parse_args()
+    if not args.command:
+        parser.error("no command")
+    harness = Harness(args.command, args.windows)
+    wanted = lambda name: not args.only or name in args.only  # noqa: E731
+    for case in CASES + [DIRECTORY_CASES[args.windows]]:
+        if wanted(case[0]):
+            harness.case(*case)
+    checks = {"arguments are ignored": harness.arguments_ignored,
+              "shipped example is the worked example": harness.shipped_example}
     posix_only = {"header in pieces from a FIFO": harness.header_in_pieces_from_a_fifo,
                   "closed standard output": harness.closed_stdout}
-    for name, run in posix_only.items():
-        if windows:
+    for name, run in (checks | posix_only).items():
+        if not wanted(name):
+            continue
+        if args.windows and name in posix_only:
             harness.skip(name, "needs a FIFO and POSIX descriptors")
         else:
             run()
     print(f"{harness.passed} passed, {harness.failed} failed, {harness.skipped} skipped")
-    return 1 if harness.failed else 0
+    return 1 if harness.failed or not harness.passed else 0
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv))
+    sys.exit(main())

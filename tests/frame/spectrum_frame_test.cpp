@@ -8,6 +8,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -51,7 +52,7 @@ TEST(DecodeSample, ReadsLittleEndianBinary32) {
     std::array<std::byte, kSampleSize> bytes;
     std::uint32_t bits;
   };
-  const Case cases[] = {
+  const std::vector<Case> cases = {
       {{std::byte{0x00}, std::byte{0x00}, std::byte{0x80}, std::byte{0x3F}}, 0x3F800000},  // 1.0
       {{std::byte{0x00}, std::byte{0x00}, std::byte{0x50}, std::byte{0xC0}}, 0xC0500000},  // -3.25
       {{std::byte{0x01}, std::byte{0x02}, std::byte{0x03}, std::byte{0x04}}, 0x04030201},
@@ -72,7 +73,7 @@ TEST(DerivedSizes, AreExactAndNeverWrap) {
     std::string sample_count;
     std::string expected_frame_size;
   };
-  const Case cases[] = {
+  const std::vector<Case> cases = {
       {0, 7, "0", "48"},
       {7, 0, "0", "48"},
       {3, 5, "15", "108"},
@@ -92,9 +93,11 @@ TEST(DerivedSizes, AreExactAndNeverWrap) {
     const auto count = sample_count(header);
     const auto expected = expected_frame_size(header);
     EXPECT_EQ(count.to_decimal(), c.sample_count) << c.range_size << " x " << c.doppler_size;
-    EXPECT_EQ(expected.to_decimal(), c.expected_frame_size) << c.range_size << " x " << c.doppler_size;
+    EXPECT_EQ(expected.to_decimal(), c.expected_frame_size)
+        << c.range_size << " x " << c.doppler_size;
     // A value is offered as 64 bits exactly when its decimal form is no larger than 2^64 - 1.
-    for (const auto& [value, text] : {std::pair{count, c.sample_count}, {expected, c.expected_frame_size}}) {
+    for (const auto& [value, text] :
+         {std::pair{count, c.sample_count}, {expected, c.expected_frame_size}}) {
       const bool fits = text.size() < 20 || (text.size() == 20 && text <= "18446744073709551615");
       EXPECT_EQ(value.to_u64(), fits ? std::optional{std::stoull(text)} : std::nullopt) << text;
     }
@@ -117,15 +120,20 @@ TEST(IsConsistent, OnlyWhenFrameSizeEqualsTheExactExpectedSize) {
     std::uint64_t doppler_size;
     bool consistent;
   };
-  const Case cases[] = {
-      {72, 2, 3, true},   {71, 2, 3, false},          {73, 2, 3, false},
-      {48, 0, 5, true},   {100, 4, 4, false},         {112, 4, 4, true},
+  const std::vector<Case> cases = {
+      {72, 2, 3, true},
+      {71, 2, 3, false},
+      {73, 2, 3, false},
+      {48, 0, 5, true},
+      {100, 4, 4, false},
+      {112, 4, 4, true},
       {48, k2to62, 4, false},  // wraps to 48 in 64-bit arithmetic
       {48, k2to62, 1, false},  // 4 x 2^62 wraps to 0
       {kMax - 3, k2to62 - 13, 1, true},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(is_consistent({.frame_size = c.frame_size, .range_size = c.range_size,
+    EXPECT_EQ(is_consistent({.frame_size = c.frame_size,
+                             .range_size = c.range_size,
                              .doppler_size = c.doppler_size}),
               c.consistent)
         << c.frame_size << " for " << c.range_size << " x " << c.doppler_size;

@@ -1,0 +1,87 @@
+// Fuzz target: arbitrary bytes as the content of spectrum.bin, run through the same stages as the
+// tool with in-memory streams. Beyond "no crash", it checks the report against the header's own
+// fields, with the expected figures worked out here independently of the frame library.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <string_view>
+
+#include "driver.h"
+
+namespace {
+
+void require(bool condition, const char* what) {
+  if (!condition) {
+    std::cerr << "invariant broken: " << what << '\n';
+    std::abort();
+  }
+}
+
+std::uint64_t u64_at(const std::uint8_t* data, std::size_t offset) {
+  std::uint64_t value = 0;
+  for (std::size_t i = 8; i-- > 0;) {
+    value = (value << 8) | data[offset + i];
+  }
+  return value;
+}
+
+std::size_t count_lines(std::string_view text) {
+  std::size_t lines = 0;
+  for (const char c : text) {
+    lines += c == '\n' ? 1 : 0;
+  }
+  return lines;
+}
+
+bool starts_with(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
+
+bool ends_with(std::string_view text, std::string_view suffix) {
+  return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  std::istringstream input(std::string(reinterpret_cast<const char*>(data), size));
+  std::ostringstream out;
+  std::ostringstream err;
+  const bool ok = dump_frame(input, out, err);
+  const std::string report = out.str();
+  const std::string messages = err.str();
+
+  if (size < 48) {
+    require(!ok && report.empty() && messages == "Cannot read frame header\n", "short header");
+    return 0;
+  }
+  const std::uint64_t frame_size = u64_at(data, 0);
+  const std::uint64_t range_size = u64_at(data, 24);
+  const std::uint64_t doppler_size = u64_at(data, 32);
+
+  std::uint64_t cells = 0;
+  std::uint64_t bytes = 0;
+  std::uint64_t expected = 0;
+  const bool cells_overflow = __builtin_mul_overflow(range_size, doppler_size, &cells);
+  const bool consistent = !cells_overflow && !__builtin_mul_overflow(cells, 4, &bytes) &&
+                          !__builtin_add_overflow(bytes, 48, &expected) && expected == frame_size;
+  const std::uint64_t listed = cells_overflow || cells > 16 ? 16 : cells;
+  const std::uint64_t present = (size - 48) / 4;
+
+  require(ok == (present >= listed), "status is failure exactly when a sample read fell short");
+  const std::size_t sample_lines = ok ? listed : present;
+  require(count_lines(report) == 7 + 1 + sample_lines, "seven header lines, heading, samples");
+  require(report.find("\nFirst " + std::to_string(listed) + " spectrum samples:\n") !=
+              std::string::npos,
+          "heading names the capped count");
+  require(starts_with(messages, "Warning: frame_size ") == !consistent,
+          "warning exactly when the sizes disagree");
+  const std::string failure = "Cannot read " + std::to_string(present) + "\n";
+  require(ok ? !ends_with(messages, failure) : ends_with(messages, failure),
+          "a short read names the first missing sample");
+  require(count_lines(messages) == (consistent ? 0U : 1U) + (ok ? 0U : 1U), "no other messages");
+  return 0;
+}
