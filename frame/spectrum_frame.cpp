@@ -48,18 +48,27 @@ std::optional<std::uint64_t> ExactSize::to_u64() const {
 }
 
 std::string ExactSize::to_decimal() const {
+  // Long division by 10^9, most significant limb first: each remainder gives nine more digits,
+  // least significant first. Dividing by 10 instead would take a pass per digit.
+  constexpr std::uint32_t kNineDigits = 1'000'000'000;
   std::string digits;
   auto rest = limbs_;
   do {
-    // Long division by 10, most significant limb first; the remainder is the next digit.
     std::uint64_t remainder = 0;
     for (std::size_t i = kLimbs; i-- > 0;) {
       const std::uint64_t dividend = (remainder << 32) | rest[i];
-      rest[i] = static_cast<std::uint32_t>(dividend / 10);
-      remainder = dividend % 10;
+      rest[i] = static_cast<std::uint32_t>(dividend / kNineDigits);
+      remainder = dividend % kNineDigits;
     }
-    digits.push_back(static_cast<char>('0' + remainder));
+    for (int digit = 0; digit < 9; ++digit) {
+      digits.push_back(static_cast<char>('0' + remainder % 10));
+      remainder /= 10;
+    }
   } while (rest != decltype(rest){});
+  // The top chunk's leading zeros go; a lone zero stays.
+  while (digits.size() > 1 && digits.back() == '0') {
+    digits.pop_back();
+  }
   std::reverse(digits.begin(), digits.end());
   return digits;
 }
