@@ -8,9 +8,10 @@
 #include "read_exactly.h"
 
 void check_frame_size(const SpectrumFrameHeader& header, std::ostream& err) {
-  if (!is_consistent(header)) {
-    err << "Warning: frame_size " << header.frame_size << " != expected "
-        << expected_frame_size(header).to_decimal() << '\n';
+  const ExactSize expected = expected_frame_size(header);
+  if (ExactSize{header.frame_size} != expected) {
+    err << "Warning: frame_size " << header.frame_size << " != expected " << expected.to_decimal()
+        << '\n';
   }
 }
 

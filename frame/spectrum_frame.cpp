@@ -112,7 +112,3 @@ ExactSize sample_count(const SpectrumFrameHeader& header) {
 ExactSize expected_frame_size(const SpectrumFrameHeader& header) {
   return sample_count(header) * ExactSize{kSampleSize} + ExactSize{kFrameHeaderSize};
 }
-
-bool is_consistent(const SpectrumFrameHeader& header) {
-  return ExactSize{header.frame_size} == expected_frame_size(header);
-}

@@ -61,7 +61,6 @@ class ExactSize {
 
 // range_size x doppler_size.
 ExactSize sample_count(const SpectrumFrameHeader& header);
-// sample_count x kSampleSize + kFrameHeaderSize.
+// sample_count x kSampleSize + kFrameHeaderSize. A frame is consistent when its frame_size is
+// exactly this; larger is as wrong as smaller.
 ExactSize expected_frame_size(const SpectrumFrameHeader& header);
-// Whether frame_size is exactly the size the dimensions imply; larger is as wrong as smaller.
-bool is_consistent(const SpectrumFrameHeader& header);

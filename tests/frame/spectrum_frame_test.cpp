@@ -115,31 +115,4 @@ TEST(ExactSize, OrdersByValueAcrossLimbs) {
   EXPECT_EQ(std::min(two_to_64, ExactSize{16}), ExactSize{16});
 }
 
-TEST(IsConsistent, OnlyWhenFrameSizeEqualsTheExactExpectedSize) {
-  struct Case {
-    std::uint64_t frame_size;
-    std::uint64_t range_size;
-    std::uint64_t doppler_size;
-    bool consistent;
-  };
-  const std::vector<Case> cases = {
-      {72, 2, 3, true},
-      {71, 2, 3, false},
-      {73, 2, 3, false},
-      {48, 0, 5, true},
-      {100, 4, 4, false},
-      {112, 4, 4, true},
-      {48, k2to62, 4, false},  // wraps to 48 in 64-bit arithmetic
-      {48, k2to62, 1, false},  // 4 x 2^62 wraps to 0
-      {kMax - 3, k2to62 - 13, 1, true},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(is_consistent({.frame_size = c.frame_size,
-                             .range_size = c.range_size,
-                             .doppler_size = c.doppler_size}),
-              c.consistent)
-        << c.frame_size << " for " << c.range_size << " x " << c.doppler_size;
-  }
-}
-
 }  // namespace
