@@ -66,33 +66,4 @@ TEST(SampleFormat, SpellsNanAsAWord) {
   EXPECT_NE(line.find("nan"), std::string::npos) << line;
 }
 
-TEST(SizeCheck, WarnsExactlyWhenFrameSizeIsNotTheExactExpectedSize) {
-  constexpr std::uint64_t k2to62 = std::uint64_t{1} << 62;
-  struct Case {
-    std::uint64_t frame_size;
-    std::uint64_t range_size;
-    std::uint64_t doppler_size;
-    std::string warning;
-  };
-  const std::vector<Case> cases = {
-      {72, 2, 3, ""},
-      {71, 2, 3, "Warning: frame_size 71 != expected 72\n"},
-      {73, 2, 3, "Warning: frame_size 73 != expected 72\n"},
-      {48, 0, 5, ""},
-      {100, 4, 4, "Warning: frame_size 100 != expected 112\n"},
-      // Wrapped to 64 bits these would match.
-      {48, k2to62, 4, "Warning: frame_size 48 != expected 73786976294838206512\n"},
-      {48, k2to62, 1, "Warning: frame_size 48 != expected 18446744073709551664\n"},
-      {UINT64_MAX - 3, k2to62 - 13, 1, ""},
-  };
-  for (const auto& c : cases) {
-    std::ostringstream err;
-    check_frame_size(
-        {.frame_size = c.frame_size, .range_size = c.range_size, .doppler_size = c.doppler_size},
-        err);
-    EXPECT_EQ(err.str(), c.warning)
-        << c.frame_size << " for " << c.range_size << " x " << c.doppler_size;
-  }
-}
-
 }  // namespace

@@ -47,22 +47,6 @@ TEST(DecodeFrameHeader, IgnoresThePaddingBytes) {
   }
 }
 
-TEST(DecodeSample, ReadsLittleEndianBinary32) {
-  struct Case {
-    std::array<std::byte, kSampleSize> bytes;
-    std::uint32_t bits;
-  };
-  const std::vector<Case> cases = {
-      {{std::byte{0x00}, std::byte{0x00}, std::byte{0x80}, std::byte{0x3F}}, 0x3F800000},  // 1.0
-      {{std::byte{0x00}, std::byte{0x00}, std::byte{0x50}, std::byte{0xC0}}, 0xC0500000},  // -3.25
-      {{std::byte{0x01}, std::byte{0x02}, std::byte{0x03}, std::byte{0x04}}, 0x04030201},
-      {{std::byte{0x01}, std::byte{0x00}, std::byte{0xC0}, std::byte{0x7F}}, 0x7FC00001},  // NaN
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(std::bit_cast<std::uint32_t>(decode_sample(c.bytes)), c.bits) << std::hex << c.bits;
-  }
-}
-
 constexpr std::uint64_t kMax = UINT64_MAX;
 constexpr std::uint64_t k2to62 = std::uint64_t{1} << 62;
 
@@ -104,15 +88,6 @@ TEST(DerivedSizes, AreExactAndNeverWrap) {
       EXPECT_EQ(value.to_u64(), fits ? std::optional{std::stoull(text)} : std::nullopt) << text;
     }
   }
-}
-
-TEST(ExactSize, OrdersByValueAcrossLimbs) {
-  const ExactSize two_to_64 = sample_count({.range_size = k2to62, .doppler_size = 4});
-  EXPECT_LT(ExactSize{kMax}, two_to_64);
-  EXPECT_LT(ExactSize{0xFFFFFFFF}, ExactSize{0x100000000});
-  EXPECT_LT(ExactSize{16}, two_to_64);
-  EXPECT_GT(ExactSize{17}, ExactSize{16});
-  EXPECT_EQ(std::min(two_to_64, ExactSize{16}), ExactSize{16});
 }
 
 }  // namespace
