@@ -6,8 +6,8 @@
 #include <span>
 
 #include "frame_body.h"
+#include "frame_format.h"
 #include "read_exactly.h"
-#include "spectrum_frame.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <iosfwd>
 
-#include "spectrum_frame.h"
+#include "frame_format.h"
 
 inline constexpr std::uint64_t kMaxListedSamples = 16;
 

@@ -1,4 +1,4 @@
-#include "spectrum_frame.h"
+#include "frame_format.h"
 
 #include <gtest/gtest.h>
 
