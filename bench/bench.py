@@ -14,13 +14,15 @@ import argparse
 import os
 import re
 import shutil
-import struct
 import subprocess
 import sys
 import tempfile
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(ROOT, "tests", "dump"))
+from tool_test import SIXTEEN, frame  # noqa: E402
+
 EXAMPLE = os.path.join(ROOT, "examples", "spectrum.bin")
 BUDGET = 150_000
 FLAT = 0.01  # what "does not grow" allows
@@ -30,8 +32,7 @@ OD = ["od", "-A", "d", "-t", "f4", "-N", "112", "spectrum.bin"]
 
 def inconsistent_frame(range_size, doppler_size):
     """A header claiming range_size x doppler_size cells, with sixteen samples."""
-    header = struct.pack("<QQf4xQQff", 48, 500, 12.5, range_size, doppler_size, 0.25, 0.1)
-    return header + struct.pack("<16f", *range(16))
+    return frame(frame_size=48, range_size=range_size, doppler_size=doppler_size, samples=SIXTEEN)
 
 
 def scratch(parent, name, content, size=None):
