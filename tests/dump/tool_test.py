@@ -9,6 +9,7 @@ POSIX-only cases are skipped.
 """
 import argparse
 import os
+import signal
 import struct
 import subprocess
 import sys
@@ -201,15 +202,28 @@ class Harness:
             self.check("header in pieces from a FIFO", (stdout, stderr, tool.returncode),
                        (self.text([out(report() + listing(6, WORKED_TEXT))], {"out"}), b"", 0))
 
-    def closed_stdout(self):
-        """Write errors are not detected and do not change the status; the tool must not crash."""
+    def write_errors(self):
+        """Write errors are not detected and leave the status as it is, except that on a pipe
+        whose reader is gone SIGPIPE ends the tool, as it ends any filter."""
+        def closed_pipe():
+            reader, writer = os.pipe()
+            os.close(reader)
+            return writer
+
+        ignore_sigpipe = lambda: signal.signal(signal.SIGPIPE, signal.SIG_IGN)  # noqa: E731
+        cases = [("closed standard output", None, lambda: os.close(1), 0),
+                 ("reader gone", closed_pipe(), None, -signal.SIGPIPE),
+                 ("reader gone, SIGPIPE ignored", closed_pipe(), ignore_sigpipe, 0)]
         with tempfile.TemporaryDirectory() as cwd:
             with open(os.path.join(cwd, "spectrum.bin"), "wb") as f:
                 f.write(frame(samples=WORKED))
-            result = subprocess.run(self.command, cwd=cwd, stdin=subprocess.DEVNULL,
-                                    stderr=subprocess.PIPE, preexec_fn=lambda: os.close(1),
-                                    timeout=120, check=False)
-            self.check("closed standard output", (result.stderr, result.returncode), (b"", 0))
+            for name, stdout, preexec, status in cases:
+                result = subprocess.run(self.command, cwd=cwd, stdin=subprocess.DEVNULL,
+                                        stdout=stdout, stderr=subprocess.PIPE,
+                                        preexec_fn=preexec, timeout=120, check=False)
+                if stdout is not None:
+                    os.close(stdout)
+                self.check(name, (result.stderr, result.returncode), (b"", status))
 
 
 def main():
@@ -230,7 +244,7 @@ def main():
     checks = {"arguments are ignored": harness.arguments_ignored,
               "shipped example is the worked example": harness.shipped_example}
     posix_only = {"header in pieces from a FIFO": harness.header_in_pieces_from_a_fifo,
-                  "closed standard output": harness.closed_stdout}
+                  "write errors": harness.write_errors}
     for name, run in (checks | posix_only).items():
         if not wanted(name):
             continue
