@@ -14,7 +14,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # Keeps the host's GoogleTest out of the build.
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# Every executable, tests included, carries its runtime, so nothing but system DLLs is needed.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# Every executable, tests included, carries its runtime, so nothing but system DLLs is needed;
+# no link time is stamped in, so a rebuild gives the same bytes.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -Wl,--no-insert-timestamp")
 
 set(CMAKE_CROSSCOMPILING_EMULATOR sh "${CMAKE_CURRENT_LIST_DIR}/wine-run.sh" "${CMAKE_BINARY_DIR}/wine-prefix")
