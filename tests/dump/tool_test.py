@@ -1,13 +1,11 @@
 #!/usr/bin/env python3
 """Runs the built spectrum_dump in scratch directories and compares standard output, standard
-error and the exit status exactly: each stream apart, and both through one pipe, where their
-order matters.
+error and the exit status exactly: each stream apart, and both through one pipe.
 
-COMMAND is the tool, optionally behind a launcher (an emulator such as Wine, or valgrind). With
---windows the tool is a Windows console program: every "\\n" it writes arrives as "\\r\\n", and
-POSIX-only cases are skipped.
+usage: tool_test.py COMMAND...   (the tool, behind a launcher such as Wine or valgrind; a Windows
+       tool, whose name ends in .exe, ends its lines in \\r\\n and skips the POSIX-only cases)
+       tool_test.py --corpus DIRECTORY   (writes each case's spectrum.bin there as a fuzzing seed)
 """
-import argparse
 import os
 import signal
 import struct
@@ -17,244 +15,177 @@ import tempfile
 import threading
 import time
 
-HEADER = struct.Struct("<QQf4sQQff")
-assert HEADER.size == 48
+FIELDS = {"frame_size": 72, "radar_time_us": 500, "azimuth_deg": 12.5, "range_size": 2,
+          "doppler_size": 3, "range_step_m": 0.25, "velocity_step_m_s": 0.1}
 
 
-def frame(frame_size=72, radar_time_us=500, azimuth_deg=12.5, range_size=2, doppler_size=3,
-          range_step_m=0.25, velocity_step_m_s=0.1, padding=b"\x0d\x0a\x1a\x00", samples=()):
-    """A header built from field values, then the given samples as little-endian binary32."""
-    return HEADER.pack(frame_size, radar_time_us, azimuth_deg, padding, range_size, doppler_size,
-                       range_step_m, velocity_step_m_s) + struct.pack(f"<{len(samples)}f", *samples)
+def frame(samples=(), padding=b"\r\n\x1a\0", **fields):
+    """A header from field values, then the samples as little-endian binary32. The padding holds
+    CR LF, ^Z and NUL, so a text-mode read or a padding byte taken for data shows."""
+    values = list((FIELDS | fields).values())
+    return (struct.pack("<QQf", *values[:3]) + padding + struct.pack("<QQff", *values[3:]) +
+            struct.pack(f"<{len(samples)}f", *samples))
 
 
-def report(frame_size=72, radar_time_us=500, azimuth_deg="12.5", range_size=2, doppler_size=3,
-           range_step_m="0.25", velocity_step_m_s="0.1"):
-    """The seven header lines, for the defaults of frame()."""
-    return (f"frame_size: {frame_size}\nradar_time_us: {radar_time_us}\nazimuth_deg: {azimuth_deg}\n"
-            f"range_size: {range_size}\ndoppler_size: {doppler_size}\n"
-            f"range_step_m: {range_step_m}\nvelocity_step_m_s: {velocity_step_m_s}\n")
+def report(**fields):
+    """The seven header lines: integers in decimal, floats as C's %g prints their binary32 value."""
+    def text(value):
+        return f"{struct.unpack('<f', struct.pack('<f', value))[0]:g}" if isinstance(value, float) else value
+    return "".join(f"{name}: {text(value)}\n" for name, value in (FIELDS | fields).items())
 
 
-def listing(count, values):
-    lines = "".join(f"  [{i}] = {v}\n" for i, v in enumerate(values))
-    return f"First {count} spectrum samples:\n{lines}"
+def listing(count, texts):
+    return ("out", f"First {count} spectrum samples:\n" + "".join(f"  [{i}] = {t}\n" for i, t in enumerate(texts)))
 
 
-def out(text):
-    return ("out", text)
+def case(name, samples, writes, status, cut=None, **fields):
+    """A frame from field values, cut short if asked, and what the tool writes for it: the header
+    lines, then `writes` (pairs of stream and text, in program order)."""
+    return (name, frame(samples, **fields)[:cut], [("out", report(**fields))] + writes, status)
 
 
-def err(text):
-    return ("err", text)
+def warning(frame_size, expected):
+    return ("err", f"Warning: frame_size {frame_size} != expected {expected}\n")
 
 
-# Sixteen samples whose texts are distinct and exact: 1, 2, ..., 16 halved.
+class Pieces(bytes):
+    """Content fed through a FIFO named spectrum.bin, 5 bytes at a time."""
+
+
 SIXTEEN = [i / 2 for i in range(1, 17)]
 SIXTEEN_TEXT = [f"{v:g}" for v in SIXTEEN]
 WORKED = [1.0, 0.5, -3.25, 1e-7, 0.0, 1 / 3]
 WORKED_TEXT = ["1", "0.5", "-3.25", "1e-07", "0", "0.333333"]
-NO_FILE = object()
-DIRECTORY = object()
-CANNOT_OPEN = "Cannot open: spectrum.bin\n"
-CANNOT_READ_HEADER = "Cannot read frame header\n"
-TWO_62 = 1 << 62
+# Six significant digits, exponent form below 1e-4 and from 1e6 on, at least two exponent digits.
+FORMATS = {0.1: "0.1", 12.25: "12.25", 3.0: "3", 1e-4: "0.0001", 1e-5: "1e-05", 1e6: "1e+06",
+           -0.0: "-0", 123456.0: "123456", 1234567.0: "1.23457e+06", 999999.5: "1e+06",
+           0.00012345: "0.00012345", 3.4e38: "3.4e+38", 1e-45: "1.4013e-45", float("nan"): "nan",
+           float("inf"): "inf", float("-inf"): "-inf"}
+CANNOT_OPEN = [("err", "Cannot open: spectrum.bin\n")]
+CANNOT_READ_HEADER = [("err", "Cannot read frame header\n")]
+WORKED_REPORT = [("out", report()), listing(6, WORKED_TEXT)]
 MAX = (1 << 64) - 1
+FOUR_BY_FOUR = {"frame_size": 112, "range_size": 4, "doppler_size": 4}
 
 # (name, content of spectrum.bin, expected writes in program order, exit status)
 CASES = [
-    ("no file", NO_FILE, [err(CANNOT_OPEN)], 1),
-    *[(f"{n}-byte file", frame(samples=WORKED)[:n], [err(CANNOT_READ_HEADER)], 1) for n in range(48)],
-    ("worked example", frame(samples=WORKED), [out(report() + listing(6, WORKED_TEXT))], 0),
-    ("zero samples in a bare header", frame(frame_size=48, range_size=0),
-     [out(report(frame_size=48, range_size=0) + listing(0, []))], 0),
-    ("zero doppler cells", frame(frame_size=48, doppler_size=0, samples=WORKED),
-     [out(report(frame_size=48, doppler_size=0) + listing(0, []))], 0),
-    ("4 x 4 lists all sixteen", frame(frame_size=112, range_size=4, doppler_size=4, samples=SIXTEEN),
-     [out(report(frame_size=112, range_size=4, doppler_size=4) + listing(16, SIXTEEN_TEXT))], 0),
-    ("20 x 64 lists the first sixteen of a file holding only those",
-     frame(frame_size=5168, range_size=20, doppler_size=64, samples=SIXTEEN),
-     [out(report(frame_size=5168, range_size=20, doppler_size=64) + listing(16, SIXTEEN_TEXT))], 0),
-    *[(f"payload cut inside sample {k}",
-       frame(frame_size=112, range_size=4, doppler_size=4, samples=SIXTEEN)[:48 + 4 * k + 1 + k % 3],
-       [out(report(frame_size=112, range_size=4, doppler_size=4) + listing(16, SIXTEEN_TEXT[:k])),
-        err(f"Cannot read {k}\n")], 1) for k in range(16)],
-    ("frame of 10 holding 6", frame(frame_size=88, range_size=2, doppler_size=5, samples=WORKED),
-     [out(report(frame_size=88, range_size=2, doppler_size=5) + listing(10, WORKED_TEXT)),
-      err("Cannot read 6\n")], 1),
-    ("frame_size smaller than expected",
-     frame(frame_size=100, range_size=4, doppler_size=4, samples=SIXTEEN),
-     [out(report(frame_size=100, range_size=4, doppler_size=4)),
-      err("Warning: frame_size 100 != expected 112\n"), out(listing(16, SIXTEEN_TEXT))], 0),
-    ("frame_size larger than expected", frame(frame_size=200, samples=WORKED),
-     [out(report(frame_size=200)), err("Warning: frame_size 200 != expected 72\n"),
-      out(listing(6, WORKED_TEXT))], 0),
-    ("warning, heading, listing and read failure in order",
-     frame(frame_size=60, range_size=2, doppler_size=5, samples=WORKED[:4]),
-     [out(report(frame_size=60, range_size=2, doppler_size=5)),
-      err("Warning: frame_size 60 != expected 88\n"), out(listing(10, WORKED_TEXT[:4])),
-      err("Cannot read 4\n")], 1),
-    ("sample count past 64 bits is no empty frame", frame(frame_size=48, range_size=TWO_62, doppler_size=4),
-     [out(report(frame_size=48, range_size=TWO_62, doppler_size=4)),
-      err("Warning: frame_size 48 != expected 73786976294838206512\n"), out(listing(16, [])),
-      err("Cannot read 0\n")], 1),
-    ("expected size past 64 bits", frame(frame_size=48, range_size=TWO_62, doppler_size=1),
-     [out(report(frame_size=48, range_size=TWO_62, doppler_size=1)),
-      err("Warning: frame_size 48 != expected 18446744073709551664\n"), out(listing(16, [])),
-      err("Cannot read 0\n")], 1),
-    ("largest dimensions", frame(frame_size=MAX, range_size=MAX, doppler_size=MAX, samples=SIXTEEN),
-     [out(report(frame_size=MAX, range_size=MAX, doppler_size=MAX)),
-      err(f"Warning: frame_size {MAX} != expected 1361129467683753853705924477137396432948\n"),
-      out(listing(16, SIXTEEN_TEXT))], 0),
-    # 0x0D 0x0A and 0x1A must pass untranslated and must not end the read on any platform.
-    ("line-end and end-of-file bytes are data",
-     frame(frame_size=0x0A0D1A, radar_time_us=0x1A0A0D1A0A0D, azimuth_deg=struct.unpack("<f", b"\x0d\x0a\x1a\x40")[0],
-           range_size=1, doppler_size=1, samples=[struct.unpack("<f", b"\x1a\x0d\x0a\x3f")[0]]),
-     [out(report(frame_size=0x0A0D1A, radar_time_us=0x1A0A0D1A0A0D, azimuth_deg="2.40686",
-                 range_size=1, doppler_size=1)),
-      err("Warning: frame_size 658714 != expected 52\n"), out(listing(1, ["0.539262"]))], 0),
-    ("infinities print as words", frame(frame_size=56, range_size=2, doppler_size=1,
-                                        azimuth_deg=float("inf"), samples=[float("-inf"), float("inf")]),
-     [out(report(frame_size=56, range_size=2, doppler_size=1, azimuth_deg="inf") +
-          listing(2, ["-inf", "inf"]))], 0),
+    ("no file", None, CANNOT_OPEN, 1),
+    *[(f"{n}-byte file", frame(WORKED)[:n], CANNOT_READ_HEADER, 1) for n in range(48)],
+    ("worked example", frame(WORKED), WORKED_REPORT, 0),
+    case("zero samples in a bare header", [], [listing(0, [])], 0, frame_size=48, range_size=0),
+    case("4 x 4 lists all sixteen", SIXTEEN, [listing(16, SIXTEEN_TEXT)], 0, **FOUR_BY_FOUR),
+    case("20 x 64 lists the first sixteen of a file holding only those", SIXTEEN,
+         [listing(16, SIXTEEN_TEXT)], 0, frame_size=5168, range_size=20, doppler_size=64),
+    *[case(f"payload cut inside sample {k}", SIXTEEN, [listing(16, SIXTEEN_TEXT[:k]), ("err", f"Cannot read {k}\n")],
+           1, cut=48 + 4 * k + 1 + k % 3, **FOUR_BY_FOUR) for k in range(16)],
+    case("frame_size smaller than expected", SIXTEEN, [warning(100, 112), listing(16, SIXTEEN_TEXT)], 0,
+         frame_size=100, range_size=4, doppler_size=4),
+    case("frame_size larger than expected", WORKED, [warning(200, 72), listing(6, WORKED_TEXT)], 0,
+         frame_size=200),
+    case("warning, heading, listing and read failure in order", WORKED[:4],
+         [warning(60, 88), listing(10, WORKED_TEXT[:4]), ("err", "Cannot read 4\n")], 1,
+         frame_size=60, range_size=2, doppler_size=5),
+    case("sample count past 64 bits is no empty frame", [],
+         [warning(48, 73786976294838206512), listing(16, []), ("err", "Cannot read 0\n")], 1,
+         frame_size=48, range_size=1 << 62, doppler_size=4),
+    case("largest dimensions", SIXTEEN,
+         [warning(MAX, 1361129467683753853705924477137396432948), listing(16, SIXTEEN_TEXT)], 0,
+         frame_size=MAX, range_size=MAX, doppler_size=MAX),
+    # 0x0D 0x0A and 0x1A pass untranslated and do not end the read on any platform.
+    case("line-end and end-of-file bytes are data", struct.unpack("<f", b"\x1a\r\n?"),
+         [warning(0x0A0D1A, 52), listing(1, ["0.539262"])], 0, frame_size=0x0A0D1A,
+         radar_time_us=0x1A0A0D1A0A0D, azimuth_deg=struct.unpack("<f", b"\r\n\x1a@")[0], range_size=1,
+         doppler_size=1),
+    case("floats print like %g", list(FORMATS), [listing(16, FORMATS.values())], 0,
+         frame_size=112, range_size=16, doppler_size=1, azimuth_deg=float("-inf")),
+    ("arguments are ignored", frame(WORKED), WORKED_REPORT, 0, ["other.bin", "--help", "-"]),
 ]
+# A directory opens on POSIX systems and the read then fails; Windows refuses the open.
+POSIX_CASES = [("directory named spectrum.bin", os.mkdir, CANNOT_READ_HEADER, 1),
+               ("header in pieces from a FIFO", Pieces(frame(WORKED)), WORKED_REPORT, 0)]
+WINDOWS_CASES = [("directory named spectrum.bin", os.mkdir, CANNOT_OPEN, 1)]
+# Write errors are not detected and leave the status as it is, but SIGPIPE ends the tool when its
+# reader is gone, as it ends any filter: (name, what the tool's process does first, status).
+WRITE_ERRORS = [("closed standard output", lambda: os.close(1), 0),
+                ("reader gone", None, -signal.SIGPIPE),
+                ("reader gone, SIGPIPE ignored", lambda: signal.signal(signal.SIGPIPE, signal.SIG_IGN), 0)]
 
-DIRECTORY_CASES = {
-    # A directory opens on POSIX systems and the read then fails; Windows refuses the open.
-    False: ("directory named spectrum.bin", DIRECTORY, [err(CANNOT_READ_HEADER)], 1),
-    True: ("directory named spectrum.bin", DIRECTORY, [err(CANNOT_OPEN)], 1),
-}
+
+def feed_in_pieces(path, content):
+    with open(path, "wb", buffering=0) as fifo:
+        for start in range(0, len(content), 5):
+            fifo.write(content[start:start + 5])
+            time.sleep(0.01)
 
 
 class Harness:
     def __init__(self, command, windows):
-        self.command = command
-        self.newline = "\r\n" if windows else "\n"
-        self.passed = 0
-        self.failed = 0
-        self.skipped = 0
-
-    def text(self, writes, streams):
-        joined = "".join(t for s, t in writes if s in streams)
-        return joined.replace("\n", self.newline).encode()
-
-    def run(self, cwd, args=(), **streams):
-        return subprocess.run(self.command + list(args), cwd=cwd, stdin=subprocess.DEVNULL,
-                              timeout=120, check=False, **streams)
+        self.command, self.newline = command, "\r\n" if windows else "\n"
+        self.passed = self.failed = 0
 
     def check(self, name, got, want):
-        if got == want:
-            self.passed += 1
-            print(f"ok: {name}")
-        else:
-            self.failed += 1
-            print(f"FAIL: {name}\n  want {want!r}\n  got  {got!r}")
+        ok = got == want
+        self.passed, self.failed = self.passed + ok, self.failed + (not ok)
+        print(f"ok: {name}" if ok else f"FAIL: {name}\n  want {want!r}\n  got  {got!r}")
 
-    def skip(self, name, why):
-        self.skipped += 1
-        print(f"skipped: {name}: {why}")
-
-    def case(self, name, content, writes, status, args=()):
-        with tempfile.TemporaryDirectory() as cwd:
-            path = os.path.join(cwd, "spectrum.bin")
-            if content is DIRECTORY:
-                os.mkdir(path)
-            elif content is not NO_FILE:
-                with open(path, "wb") as f:
-                    f.write(content)
-            apart = self.run(cwd, args, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-            self.check(f"{name} (streams apart)", (apart.stdout, apart.stderr, apart.returncode),
-                       (self.text(writes, {"out"}), self.text(writes, {"err"}), status))
-            shared = self.run(cwd, args, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
-            self.check(f"{name} (one pipe)", (shared.stdout, shared.returncode),
-                       (self.text(writes, {"out", "err"}), status))
-
-    def shipped_example(self):
-        path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "examples",
-                            "spectrum.bin")
-        with open(path, "rb") as f:
-            self.check("shipped example is the worked example", f.read(),
-                       frame(padding=bytes(4), samples=WORKED))
-
-    def arguments_ignored(self):
-        self.case("arguments are ignored", frame(samples=WORKED),
-                  [out(report() + listing(6, WORKED_TEXT))], 0, args=["other.bin", "--help", "-"])
-
-    def header_in_pieces_from_a_fifo(self):
-        """A header that arrives in pieces is one read request and not a short file."""
-        with tempfile.TemporaryDirectory() as cwd:
-            path = os.path.join(cwd, "spectrum.bin")
-            os.mkfifo(path)
-            tool = subprocess.Popen(self.command, cwd=cwd, stdin=subprocess.DEVNULL,
-                                    stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-            content = frame(samples=WORKED)
-
-            def write_in_pieces():
-                with open(path, "wb", buffering=0) as fifo:
-                    for start in range(0, len(content), 5):
-                        fifo.write(content[start:start + 5])
-                        time.sleep(0.01)
-
-            writer = threading.Thread(target=write_in_pieces)
+    def run(self, cwd, content, args=(), **streams):
+        """Puts `content` in place as spectrum.bin in `cwd`, then runs the tool there."""
+        path, writer = os.path.join(cwd, "spectrum.bin"), None
+        if isinstance(content, Pieces):
+            if not os.path.exists(path):
+                os.mkfifo(path)
+            writer = threading.Thread(target=feed_in_pieces, args=(path, content))
             writer.start()
-            stdout, stderr = tool.communicate(timeout=120)
+        elif callable(content):
+            if not os.path.exists(path):
+                content(path)
+        elif content is not None:
+            with open(path, "wb") as f:
+                f.write(content)
+        result = subprocess.run(self.command + list(args), cwd=cwd, stdin=subprocess.DEVNULL,
+                                timeout=120, check=False, **streams)
+        if writer:
             writer.join()
-            self.check("header in pieces from a FIFO", (stdout, stderr, tool.returncode),
-                       (self.text([out(report() + listing(6, WORKED_TEXT))], {"out"}), b"", 0))
+        return result
 
-    def write_errors(self):
-        """Write errors are not detected and leave the status as it is, except that on a pipe
-        whose reader is gone SIGPIPE ends the tool, as it ends any filter."""
-        def closed_pipe():
-            reader, writer = os.pipe()
-            os.close(reader)
-            return writer
+    def run_case(self, name, content, writes, status, args=()):
+        def text(streams):
+            return "".join(t for s, t in writes if s in streams).replace("\n", self.newline).encode()
 
-        ignore_sigpipe = lambda: signal.signal(signal.SIGPIPE, signal.SIG_IGN)  # noqa: E731
-        cases = [("closed standard output", None, lambda: os.close(1), 0),
-                 ("reader gone", closed_pipe(), None, -signal.SIGPIPE),
-                 ("reader gone, SIGPIPE ignored", closed_pipe(), ignore_sigpipe, 0)]
         with tempfile.TemporaryDirectory() as cwd:
-            with open(os.path.join(cwd, "spectrum.bin"), "wb") as f:
-                f.write(frame(samples=WORKED))
-            for name, stdout, preexec, status in cases:
-                result = subprocess.run(self.command, cwd=cwd, stdin=subprocess.DEVNULL,
-                                        stdout=stdout, stderr=subprocess.PIPE,
-                                        preexec_fn=preexec, timeout=120, check=False)
-                if stdout is not None:
-                    os.close(stdout)
-                self.check(name, (result.stderr, result.returncode), (b"", status))
+            apart = self.run(cwd, content, args, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+            self.check(f"{name} (streams apart)", (apart.stdout, apart.stderr, apart.returncode),
+                       (text({"out"}), text({"err"}), status))
+            shared = self.run(cwd, content, args, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+            self.check(f"{name} (one pipe)", (shared.stdout, shared.returncode), (text({"out", "err"}), status))
+
+    def run_write_error(self, name, preexec, status):
+        reader, writer = os.pipe()
+        os.close(reader)
+        with tempfile.TemporaryDirectory() as cwd:
+            result = self.run(cwd, frame(WORKED), stdout=writer, stderr=subprocess.PIPE, preexec_fn=preexec)
+        os.close(writer)
+        self.check(name, (result.stderr, result.returncode), (b"", status))
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__,
-                                     formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--windows", action="store_true",
-                        help="the tool is a Windows console program: lines end in \\r\\n")
-    parser.add_argument("--only", action="append", metavar="CASE", help="run only these cases")
-    parser.add_argument("command", nargs=argparse.REMAINDER, help="the tool, behind a launcher if any")
-    args = parser.parse_args()
-    if not args.command:
-        parser.error("no command")
-    harness = Harness(args.command, args.windows)
-    wanted = lambda name: not args.only or name in args.only  # noqa: E731
-    for case in CASES + [DIRECTORY_CASES[args.windows]]:
-        if wanted(case[0]):
-            harness.case(*case)
-    checks = {"arguments are ignored": harness.arguments_ignored,
-              "shipped example is the worked example": harness.shipped_example}
-    posix_only = {"header in pieces from a FIFO": harness.header_in_pieces_from_a_fifo,
-                  "write errors": harness.write_errors}
-    for name, run in (checks | posix_only).items():
-        if not wanted(name):
-            continue
-        if args.windows and name in posix_only:
-            harness.skip(name, "needs a FIFO and POSIX descriptors")
-        else:
-            run()
-    print(f"{harness.passed} passed, {harness.failed} failed, {harness.skipped} skipped")
-    return 1 if harness.failed or not harness.passed else 0
+def main(command):
+    if command[0] == "--corpus":
+        os.makedirs(command[1], exist_ok=True)
+        for name, content, *_ in CASES[1:]:
+            with open(os.path.join(command[1], name.replace(" ", "-")), "wb") as f:
+                f.write(content)
+        return 0
+    windows = command[-1].endswith(".exe")
+    harness = Harness(command, windows)
+    for row in CASES + (WINDOWS_CASES if windows else POSIX_CASES):
+        harness.run_case(*row)
+    for row in [] if windows else WRITE_ERRORS:
+        harness.run_write_error(*row)
+    with open(os.path.join(os.path.dirname(__file__), "..", "..", "examples", "spectrum.bin"), "rb") as f:
+        harness.check("shipped example is the worked example", f.read(), frame(WORKED, bytes(4)))
+    print(f"{harness.passed} passed, {harness.failed} failed")
+    return 1 if harness.failed else 0
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(main(sys.argv[1:]))

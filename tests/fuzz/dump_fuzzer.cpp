@@ -1,13 +1,13 @@
 // Fuzz target: arbitrary bytes as the content of spectrum.bin, run through the same stages as the
 // tool with in-memory streams. Beyond "no crash", it checks the report against the header's own
 // fields, with the expected figures worked out here independently of the frame library.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <iostream>
 #include <sstream>
 #include <string>
-#include <string_view>
 
 #include "driver.h"
 
@@ -28,22 +28,6 @@ std::uint64_t u64_at(const std::uint8_t* data, std::size_t offset) {
   return value;
 }
 
-std::size_t count_lines(std::string_view text) {
-  std::size_t lines = 0;
-  for (const char c : text) {
-    lines += c == '\n' ? 1 : 0;
-  }
-  return lines;
-}
-
-bool starts_with(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
-}
-
-bool ends_with(std::string_view text, std::string_view suffix) {
-  return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -58,30 +42,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(!ok && report.empty() && messages == "Cannot read frame header\n", "short header");
     return 0;
   }
-  const std::uint64_t frame_size = u64_at(data, 0);
-  const std::uint64_t range_size = u64_at(data, 24);
-  const std::uint64_t doppler_size = u64_at(data, 32);
-
   std::uint64_t cells = 0;
   std::uint64_t bytes = 0;
   std::uint64_t expected = 0;
-  const bool cells_overflow = __builtin_mul_overflow(range_size, doppler_size, &cells);
+  const bool cells_overflow = __builtin_mul_overflow(u64_at(data, 24), u64_at(data, 32), &cells);
   const bool consistent = !cells_overflow && !__builtin_mul_overflow(cells, 4, &bytes) &&
-                          !__builtin_add_overflow(bytes, 48, &expected) && expected == frame_size;
+                          !__builtin_add_overflow(bytes, 48, &expected) &&
+                          expected == u64_at(data, 0);
   const std::uint64_t listed = cells_overflow || cells > 16 ? 16 : cells;
   const std::uint64_t present = (size - 48) / 4;
 
   require(ok == (present >= listed), "status is failure exactly when a sample read fell short");
-  const std::size_t sample_lines = ok ? listed : present;
-  require(count_lines(report) == 7 + 1 + sample_lines, "seven header lines, heading, samples");
+  require(std::ranges::count(report, '\n') == 7 + 1 + static_cast<std::ptrdiff_t>(ok ? listed : present),
+          "seven header lines, heading, samples");
   require(report.find("\nFirst " + std::to_string(listed) + " spectrum samples:\n") !=
               std::string::npos,
           "heading names the capped count");
-  require(starts_with(messages, "Warning: frame_size ") == !consistent,
+  require(messages.starts_with("Warning: frame_size ") == !consistent,
           "warning exactly when the sizes disagree");
-  const std::string failure = "Cannot read " + std::to_string(present) + "\n";
-  require(ok ? !ends_with(messages, failure) : ends_with(messages, failure),
+  require(messages.ends_with("Cannot read " + std::to_string(present) + "\n") == !ok,
           "a short read names the first missing sample");
-  require(count_lines(messages) == (consistent ? 0U : 1U) + (ok ? 0U : 1U), "no other messages");
+  require(std::ranges::count(messages, '\n') == (consistent ? 0 : 1) + (ok ? 0 : 1),
+          "no other messages");
   return 0;
 }
