@@ -53,7 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::uint64_t present = (size - 48) / 4;
 
   require(ok == (present >= listed), "status is failure exactly when a sample read fell short");
-  require(std::ranges::count(report, '\n') == 7 + 1 + static_cast<std::ptrdiff_t>(ok ? listed : present),
+  require(std::ranges::count(report, '\n') ==
+              7 + 1 + static_cast<std::ptrdiff_t>(ok ? listed : present),
           "seven header lines, heading, samples");
   require(report.find("\nFirst " + std::to_string(listed) + " spectrum samples:\n") !=
               std::string::npos,
