@@ -1,6 +1,6 @@
 # Cross build for a Linux target with Debian's cross compiler for it; the tests run under
-# qemu-user. The target's toolchain file sets CMAKE_SYSTEM_PROCESSOR and includes this one.
-# Linked statically, so qemu needs no target sysroot.
+# qemu-user, which finds the target's shared libraries where Debian's cross packages put them.
+# The target's toolchain file sets CMAKE_SYSTEM_PROCESSOR and includes this one.
 set(CMAKE_SYSTEM_NAME Linux)
 set(triple ${CMAKE_SYSTEM_PROCESSOR}-linux-gnu)
 
@@ -13,6 +13,4 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-
-set(CMAKE_CROSSCOMPILING_EMULATOR qemu-${CMAKE_SYSTEM_PROCESSOR})
+set(CMAKE_CROSSCOMPILING_EMULATOR qemu-${CMAKE_SYSTEM_PROCESSOR} -L /usr/${triple})

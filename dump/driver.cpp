@@ -1,14 +1,15 @@
-#include "driver.h"
+#include "dump/driver.h"
 
 #include <array>
 #include <optional>
 #include <ostream>
 #include <span>
 
-#include "frame_body.h"
-#include "frame_format.h"
-#include "read_exactly.h"
+#include "dump/frame_body.h"
+#include "dump/read_exactly.h"
+#include "frame/frame_format.h"
 
+namespace spectrum_dump {
 namespace {
 
 std::optional<SpectrumFrameHeader> read_frame_header(std::istream& input, std::ostream& err) {
@@ -41,3 +42,5 @@ bool dump_frame(std::istream& input, std::ostream& out, std::ostream& err) {
   check_frame_size(*header, err);
   return list_samples(input, *header, out, err);
 }
+
+}  // namespace spectrum_dump

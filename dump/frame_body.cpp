@@ -1,11 +1,13 @@
-#include "frame_body.h"
+#include "dump/frame_body.h"
 
 #include <algorithm>
 #include <array>
 #include <ostream>
 #include <span>
 
-#include "read_exactly.h"
+#include "dump/read_exactly.h"
+
+namespace spectrum_dump {
 
 void check_frame_size(const SpectrumFrameHeader& header, std::ostream& err) {
   const ExactSize expected = expected_frame_size(header);
@@ -32,3 +34,5 @@ bool list_samples(std::istream& input, const SpectrumFrameHeader& header, std::o
   }
   return true;
 }
+
+}  // namespace spectrum_dump

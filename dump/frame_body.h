@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <iosfwd>
 
-#include "frame_format.h"
+#include "frame/frame_format.h"
+
+namespace spectrum_dump {
 
 inline constexpr std::uint64_t kMaxListedSamples = 16;
 
@@ -15,3 +17,5 @@ void check_frame_size(const SpectrumFrameHeader& header, std::ostream& err);
 // Returns false, after naming the sample on `err`, when one cannot be read in full.
 bool list_samples(std::istream& input, const SpectrumFrameHeader& header, std::ostream& out,
                   std::ostream& err);
+
+}  // namespace spectrum_dump

@@ -5,7 +5,7 @@
 #include <iostream>
 #include <string>
 
-#include "driver.h"
+#include "dump/driver.h"
 
 int main() {
   const std::string file_name = "spectrum.bin";
@@ -14,5 +14,5 @@ int main() {
     std::cerr << "Cannot open: " << file_name << '\n';
     return 1;
   }
-  return dump_frame(input, std::cout, std::cerr) ? 0 : 1;
+  return spectrum_dump::dump_frame(input, std::cout, std::cerr) ? 0 : 1;
 }

@@ -1,9 +1,10 @@
-#include "frame_format.h"
+#include "frame/frame_format.h"
 
 #include <algorithm>
 #include <bit>
 #include <concepts>
 
+namespace spectrum_dump {
 namespace {
 
 // Assembles an unsigned integer from little-endian bytes by shifts, so the result does not
@@ -100,9 +101,14 @@ ExactSize operator*(const ExactSize& lhs, const ExactSize& rhs) {
   return product;
 }
 
+// The most significant limb that differs decides.
 std::strong_ordering operator<=>(const ExactSize& lhs, const ExactSize& rhs) {
-  return std::lexicographical_compare_three_way(lhs.limbs_.rbegin(), lhs.limbs_.rend(),
-                                                rhs.limbs_.rbegin(), rhs.limbs_.rend());
+  for (std::size_t i = ExactSize::kLimbs; i-- > 0;) {
+    if (lhs.limbs_[i] != rhs.limbs_[i]) {
+      return lhs.limbs_[i] <=> rhs.limbs_[i];
+    }
+  }
+  return std::strong_ordering::equal;
 }
 
 ExactSize sample_count(const SpectrumFrameHeader& header) {
@@ -112,3 +118,5 @@ ExactSize sample_count(const SpectrumFrameHeader& header) {
 ExactSize expected_frame_size(const SpectrumFrameHeader& header) {
   return sample_count(header) * ExactSize{kSampleSize} + ExactSize{kFrameHeaderSize};
 }
+
+}  // namespace spectrum_dump

@@ -11,6 +11,8 @@
 #include <span>
 #include <string>
 
+namespace spectrum_dump {
+
 inline constexpr std::size_t kFrameHeaderSize = 48;
 inline constexpr std::size_t kSampleSize = 4;
 
@@ -64,3 +66,5 @@ ExactSize sample_count(const SpectrumFrameHeader& header);
 // sample_count x kSampleSize + kFrameHeaderSize. A frame is consistent when its frame_size is
 // exactly this; larger is as wrong as smaller.
 ExactSize expected_frame_size(const SpectrumFrameHeader& header);
+
+}  // namespace spectrum_dump

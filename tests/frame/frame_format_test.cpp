@@ -1,4 +1,4 @@
-#include "frame_format.h"
+#include "frame/frame_format.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +10,7 @@
 #include <tuple>
 #include <vector>
 
+namespace spectrum_dump {
 namespace {
 
 TEST(DecodeFrameHeader, TakesEachFieldLittleEndianFromItsOffsetAndSkipsThePadding) {
@@ -66,3 +67,4 @@ TEST(DerivedSizes, AreExactAndNeverWrap) {
 }
 
 }  // namespace
+}  // namespace spectrum_dump

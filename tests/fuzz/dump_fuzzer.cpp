@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "driver.h"
+#include "dump/driver.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::istringstream input(std::string(reinterpret_cast<const char*>(data), size));
   std::ostringstream out;
   std::ostringstream err;
-  const bool ok = dump_frame(input, out, err);
+  const bool ok = spectrum_dump::dump_frame(input, out, err);
   const std::string report = out.str();
   const std::string messages = err.str();
 
@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::uint64_t present = (size - 48) / 4;
 
   require(ok == (present >= listed), "status is failure exactly when a sample read fell short");
-  require(std::ranges::count(report, '\n') ==
+  require(std::count(report.begin(), report.end(), '\n') ==
               7 + 1 + static_cast<std::ptrdiff_t>(ok ? listed : present),
           "seven header lines, heading, samples");
   require(report.find("\nFirst " + std::to_string(listed) + " spectrum samples:\n") !=
@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           "warning exactly when the sizes disagree");
   require(messages.ends_with("Cannot read " + std::to_string(present) + "\n") == !ok,
           "a short read names the first missing sample");
-  require(std::ranges::count(messages, '\n') == (consistent ? 0 : 1) + (ok ? 0 : 1),
+  require(std::count(messages.begin(), messages.end(), '\n') == (consistent ? 0 : 1) + (ok ? 0 : 1),
           "no other messages");
   return 0;
 }

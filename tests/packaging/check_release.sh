@@ -15,7 +15,10 @@ for arch in x86_64 aarch64; do
   archive=$(echo spectrum_dump-*-linux-$arch.tar.gz)
   tar -xzf "$archive" -C "$work"
   folder=$work/${archive%.tar.gz}
-  readelf -lS "$folder/spectrum_dump" | (! grep -E 'INTERP|\.symtab')  # static and stripped
+  # static-pie with full RELRO, and stripped: position-independent, no interpreter, no symbols
+  readelf -hlSdW "$folder/spectrum_dump" >"$work/elf"
+  for mark in 'Type: +DYN' GNU_RELRO BIND_NOW; do grep -qE "$mark" "$work/elf"; done
+  (! grep -E 'INTERP|\.symtab' "$work/elf")
   runner=$([[ $arch == "$(uname -m)" ]] || echo "qemu-$arch")
   (cd "$folder/examples" && $runner ../spectrum_dump) | cmp - "$report"
 done
@@ -23,6 +26,9 @@ archive=$(echo spectrum_dump-*-windows-x86_64.zip)
 python3 -m zipfile -e "$archive" "$work"
 folder=$work/${archive%.zip}
 (! grep -v $'\r$' "$folder"/*.txt)  # README and manual end their lines in CR LF
+# Randomised addresses and NX.
+x86_64-w64-mingw32-objdump -p "$folder/spectrum_dump.exe" >"$work/pe"
+for mark in HIGH_ENTROPY_VA DYNAMIC_BASE NX_COMPAT; do grep -q "$mark" "$work/pe"; done
 (cd "$folder/examples" && sh "$root/cmake/wine-run.sh" "$work/wine" ../spectrum_dump.exe) |
   cmp - <(sed 's/$/\r/' "$report")
 lintian --fail-on error spectrum-dump_*.deb
