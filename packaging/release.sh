@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # usage: packaging/release.sh OUTDIR
-# Makes the release set of the committed sources in OUTDIR: static, stripped Linux builds for
-# x86-64 and aarch64 as .tar.gz and .deb, the Windows x86-64 exe as .zip, and SHA256SUMS. It
+# Makes the release set of the committed sources in OUTDIR: the source tarball; static, stripped
+# Linux builds for x86-64 and aarch64 as .tar.gz and .deb, the Windows x86-64 exe as .zip, each
+# with the licence and the notices of what it links, and an SBOM per binary; and SHA256SUMS. It
 # builds from an export of HEAD in its own folders, so the working tree is left as it was, and
-# pins whatever else could vary (time, paths, owners, order, umask, locale), so that any rebuild
-# of the same commit gives the same bytes.
+# pins whatever else could vary (time, paths, owners, order, umask, locale, file system), so that
+# any rebuild of the same commit gives the same bytes.
 set -euo pipefail
 (($# == 1)) || { sed -n 2p "$0" >&2; exit 2; }
 packaging=$(cd "$(dirname "$0")" && pwd)
@@ -21,20 +22,42 @@ git -C "$repository" archive --prefix=src/ HEAD | tar -x -C "$work"
 src=$work/src
 
 # PRESET: builds without tests and installs the stripped tool and its man page in $work/PRESET.
+# The linker traces what it links into the log (-t -t), for the notices and the SBOM.
 build() {
-  (cd "$src" && cmake --preset "$1" -DBUILD_TESTING=OFF -DCMAKE_INSTALL_PREFIX=/usr &&
-    cmake --build --preset "$1") >"$work/$1.log" 2>&1 || { cat "$work/$1.log"; exit 1; }
+  (cd "$src" && cmake --preset "$1" -DBUILD_TESTING=OFF -DCMAKE_INSTALL_PREFIX=/usr \
+    -DCMAKE_EXE_LINKER_FLAGS_RELEASE=-Wl,-t,-t && cmake --build --preset "$1") >"$work/$1.log" 2>&1 ||
+    { cat "$work/$1.log"; exit 1; }
   DESTDIR="$work/$1" cmake --install "$src/build/$1" --strip >/dev/null
 }
 for preset in release aarch64 windows; do build "$preset"; done
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$src/build/release/CMakeCache.txt")
+VERSION=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$src/build/release/CMakeCache.txt")
+export VERSION
+version=$VERSION
 man_page=$work/release/usr/share/man/man1/spectrum_dump.1
 
-# PRESET ARCH: the tool, its man page, the README and the example frame.
+# The source, as distributions package it and as the GNU C Library's licence offers it for
+# relinking: an export of the commit under one top folder.
+git -C "$repository" archive --format=tar --prefix="spectrum_dump-$version/" HEAD |
+  gzip -9n >"$out/spectrum_dump-$version.tar.gz"
+
+# PRESET PLATFORM FOLDER: the licence, the notices of what the binary links and its SBOM; prints
+# the Built-Using field for a .deb of it.
+licensing() {
+  local binary
+  binary=$(echo "$work/$1"/usr/bin/spectrum_dump*)
+  mkdir -p "$3"
+  cp "$src/LICENSE" "$3"
+  python3 "$packaging/linked.py" "$work/$1.log" "$binary" "$2" "$3/THIRD-PARTY-NOTICES" \
+    "$out/spectrum_dump-$version-$2.cdx.json"
+}
+
+# PRESET ARCH: the tool, its man page, the README, the licences and notices, the example frame.
 linux_archive() {
   local folder=$work/spectrum_dump-$version-linux-$2
+  licensing "$1" "linux-$2" "$folder" >"$work/built-using-$1"
   mkdir -p "$folder/examples"
   cp "$work/$1/usr/bin/spectrum_dump" "$man_page" "$src/README.md" "$folder"
+  cp /usr/share/common-licenses/LGPL-2.1 "$folder"
   cp "$src/examples/spectrum.bin" "$folder/examples"
   python3 "$packaging/archive.py" "$out/${folder##*/}.tar.gz" "$folder"
 }
@@ -43,21 +66,37 @@ linux_archive aarch64 aarch64
 
 # Windows: the exe, and the README and the manual as text with CR LF line ends.
 folder=$work/spectrum_dump-$version-windows-x86_64
+licensing windows windows-x86_64 "$work/windows-licensing" >/dev/null
 mkdir -p "$folder/examples"
 cp "$work/windows/usr/bin/spectrum_dump.exe" "$folder"
+for text in LICENSE THIRD-PARTY-NOTICES; do
+  sed 's/$/\r/' "$work/windows-licensing/$text" >"$folder/$text.txt"
+done
 sed 's/$/\r/' "$src/README.md" >"$folder/README.txt"
 groff -t -man -Tascii -P-cbou "$man_page" | sed 's/$/\r/' >"$folder/MANUAL.txt"
 cp "$src/examples/spectrum.bin" "$folder/examples"
 python3 "$packaging/archive.py" "$out/${folder##*/}.zip" "$folder"
 
-# PRESET ARCH: a Debian binary package. The tool is static, so it depends on nothing.
+# DIRECTORY: its size in KiB as dpkg-gencontrol counts it, each file rounded up and each other
+# entry one, so that it does not depend on how a file system sizes its directories.
+installed_size() {
+  find "$1" \( -type f -printf '%s\n' -o -printf '1024\n' \) |
+    awk '{ kib += int(($1 + 1023) / 1024) } END { print kib }'
+}
+
+# PRESET ARCH PLATFORM: a Debian binary package of the archive PLATFORM's binary. The tool is
+# static, so it depends on nothing.
 deb() {
   local root=$work/deb-$2 doc=usr/share/doc/spectrum-dump
   mkdir -p "$root/DEBIAN" "$root/usr/share/man/man1" "$root/$doc/examples" \
     "$root/usr/share/lintian/overrides"
   cp -r "$work/$1/usr/bin" "$root/usr"
   gzip -9n <"$man_page" >"$root/usr/share/man/man1/spectrum_dump.1.gz"
-  cp "$packaging/deb/copyright" "$root/$doc"
+  { sed "s/@VERSION@/$version/" "$packaging/deb/copyright"
+    echo "License: MIT"
+    sed 's/^$/./; s/^/ /' "$src/LICENSE"
+  } >"$root/$doc/copyright"
+  cp "$work/spectrum_dump-$version-linux-$3/THIRD-PARTY-NOTICES" "$root/$doc"
   cp "$src/examples/spectrum.bin" "$root/$doc/examples"
   cp "$packaging/deb/lintian-overrides" "$root/usr/share/lintian/overrides/spectrum-dump"
   gzip -9n >"$root/$doc/changelog.gz" <<CHANGELOG
@@ -72,7 +111,8 @@ Package: spectrum-dump
 Version: $version
 Architecture: $2
 Maintainer: spectrum_dump developers <spectrum-dump@example.org>
-Installed-Size: $(du -s --apparent-size --block-size=1024 "$root/usr" | cut -f1)
+Installed-Size: $(installed_size "$root/usr")
+Built-Using: $(cat "$work/built-using-$1")
 Section: science
 Priority: optional
 Description: show the header and first samples of a radar spectrum frame
@@ -86,9 +126,9 @@ CONTROL
   find "$root" -exec touch --no-dereference --date="@$SOURCE_DATE_EPOCH" {} +
   dpkg-deb --root-owner-group -Zxz --build "$root" "$out/spectrum-dump_${version}_$2.deb" >/dev/null
 }
-deb release amd64
-deb aarch64 arm64
+deb release amd64 x86_64
+deb aarch64 arm64 aarch64
 
 cd "$out"
-sha256sum spectrum_dump-"$version"-* spectrum-dump_"$version"_* >SHA256SUMS
+sha256sum spectrum_dump-"$version"[.-]* spectrum-dump_"$version"_* >SHA256SUMS
 cat SHA256SUMS
