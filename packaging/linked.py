@@ -51,11 +51,11 @@ for line in open(link_log):
 components = {}  # name -> fields, in table order
 for path in sorted(linked):
     package = dpkg("-S", path).split(":")[0]
-    fields = dict(zip(("source", "source_version", "built_using", "package_version"),
-                      dpkg("-W", "-f=${source:Package}\n${source:Version}\n${Built-Using}\n${Version}",
-                           package).split("\n")))
-    name, _, licence, upstream = next((c for c in COMPONENTS if re.fullmatch(c[1], os.path.basename(path))),
-                                      (None,) * 4)
+    fields = dict(zip(
+        ("source", "source_version", "built_using", "package_version"),
+        dpkg("-W", "-f=${source:Package}\n${source:Version}\n${Built-Using}\n${Version}", package).split("\n")))
+    name, _, licence, upstream = next(
+        (c for c in COMPONENTS if re.fullmatch(c[1], os.path.basename(path))), (None,) * 4)
     if name is None:
         sys.exit(f"linked.py: {path} (from {package}) is in no component; add it to the table")
     # A cross or mingw toolchain's package names the upstream source it was built from.
@@ -66,19 +66,18 @@ for path in sorted(linked):
         if not found:
             sys.exit(f"linked.py: {package} says not which {upstream} it was built from")
         upstream_version = found.group(1)
-    components.setdefault(name, {
+    component = components.setdefault(name, {
         "name": name, "licence": licence, "source": upstream, "version": upstream_version,
-        "via": set(), "copyright": set()})
-    component = components[name]
+        "via": set(), "copyright": set(), "shipped_by": set()})
     component["via"].add(f"{package} {fields['package_version']} (source {fields['source']} "
                          f"{fields['source_version']})")
     component["copyright"].add(f"/usr/share/doc/{package}/copyright")
-    component.setdefault("delivered_by", set()).add((fields["source"], fields["source_version"]))
+    component["shipped_by"].add((fields["source"], fields["source_version"]))
 ordered = [components[c[0]] for c in COMPONENTS if c[0] in components]
 
 # Built-Using: the sources whose code the binary holds, and the toolchain sources that shipped it.
 sources = {(c["source"], c["version"]) for c in ordered}
-sources |= {pair for c in ordered for pair in c["delivered_by"]}
+sources |= {pair for c in ordered for pair in c["shipped_by"]}
 print(", ".join(f"{name} (= {ver})" for name, ver in sorted(sources)))
 
 with open(notices_path, "w") as notices:
@@ -91,13 +90,17 @@ with open(notices_path, "w") as notices:
     if "glibc" in components:
         glibc = components["glibc"]
         notices.write(f"""
-The GNU C Library is under the GNU Lesser General Public License 2.1 or later, whose text is in
-the file LGPL-2.1 beside this one (on Debian, /usr/share/common-licenses/LGPL-2.1). Its exact source is kept for good in Debian's archive of every package version:
+The GNU C Library is under the GNU Lesser General Public License 2.1 or later,
+whose text is in the file LGPL-2.1 beside this one (on Debian, in
+/usr/share/common-licenses/LGPL-2.1). Its exact source is kept for good in
+Debian's archive of every package version:
 https://snapshot.debian.org/package/glibc/{glibc['version'].replace('+', '%2B')}/
-(or: apt-get source glibc={glibc['version']}). To relink spectrum_dump against another GNU C
-Library, take spectrum_dump-{version}.tar.gz from this release, the tool's complete source, and
-build it as its README says, with that library's static libraries on the compiler's search path
-(for example cmake --preset release -DCMAKE_EXE_LINKER_FLAGS=-L/path/to/glibc/lib).
+(or: apt-get source glibc={glibc['version']}). To relink spectrum_dump against
+another GNU C Library, take spectrum_dump-{version}.tar.gz from this release, the
+tool's complete source, and build it as its README.md says, with that library's
+static libraries first on the linker's search path, for example:
+cmake --preset release -DCMAKE_EXE_LINKER_FLAGS=-L/path/to/glibc/lib
+(the preset aarch64 for 64-bit ARM), then cmake --build --preset release.
 """)
     seen = set()
     for c in ordered:
@@ -106,7 +109,8 @@ build it as its README says, with that library's static libraries on the compile
             if text in seen:
                 continue
             seen.add(text)
-            notices.write(f"\n{'=' * 78}\n{c['name']}: {path}, from the Debian package\n{'=' * 78}\n\n{text}")
+            rule = "=" * 78
+            notices.write(f"\n{rule}\n{c['name']}: {path}, from the Debian package\n{rule}\n\n{text}")
 
 content = open(binary, "rb").read()
 
@@ -131,7 +135,8 @@ bom = {
             "properties": [
                 {"name": "file", "value": os.path.basename(binary)},
                 {"name": "linking", "value": "static"},
-                {"name": "note", "value": "The release's .deb for this platform, if any, holds this same binary."}],
+                {"name": "note",
+                 "value": "The release's .deb for this platform, if any, holds this same binary."}],
         },
     },
     "components": [{

@@ -40,6 +40,15 @@ man_page=$work/release/usr/share/man/man1/spectrum_dump.1
 git -C "$repository" archive --format=tar --prefix="spectrum_dump-$version/" HEAD |
   gzip -9n >"$out/spectrum_dump-$version.tar.gz"
 
+# PACKAGE [ARCH]: the readme for the users of that package (windows, linux or deb), from the
+# blocks of README.in marked for it.
+user_readme() {
+  awk -v package="$1" 'BEGIN { keep = 1 }
+    /^:::/ { keep = NF == 1; for (i = 2; i <= NF; ++i) keep = keep || $i == package; next }
+    keep' "$packaging/README.in" |
+    sed "s/@VERSION@/$version/g; s/@ARCH@/${2-}/g"
+}
+
 # PRESET PLATFORM FOLDER: the licence, the notices of what the binary links and its SBOM; prints
 # the Built-Using field for a .deb of it.
 licensing() {
@@ -51,29 +60,33 @@ licensing() {
     "$out/spectrum_dump-$version-$2.cdx.json"
 }
 
-# PRESET ARCH: the tool, its man page, the README, the licences and notices, the example frame.
+# PRESET ARCH: the tool, its man page, its users' readme, the changelog, the licences and
+# notices, the example frame.
 linux_archive() {
   local folder=$work/spectrum_dump-$version-linux-$2
   licensing "$1" "linux-$2" "$folder" >"$work/built-using-$1"
   mkdir -p "$folder/examples"
-  cp "$work/$1/usr/bin/spectrum_dump" "$man_page" "$src/README.md" "$folder"
+  cp "$work/$1/usr/bin/spectrum_dump" "$man_page" "$src/CHANGELOG.md" "$folder"
   cp /usr/share/common-licenses/LGPL-2.1 "$folder"
+  user_readme linux "$2" >"$folder/README"
   cp "$src/examples/spectrum.bin" "$folder/examples"
   python3 "$packaging/archive.py" "$out/${folder##*/}.tar.gz" "$folder"
 }
 linux_archive release x86_64
 linux_archive aarch64 aarch64
 
-# Windows: the exe, and the README and the manual as text with CR LF line ends.
+# Windows: the exe, and its users' readme, the manual, the changelog, the licence and notices as
+# text with CR LF line ends.
 folder=$work/spectrum_dump-$version-windows-x86_64
-licensing windows windows-x86_64 "$work/windows-licensing" >/dev/null
+licensing windows windows-x86_64 "$work/windows-texts" >/dev/null
+user_readme windows >"$work/windows-texts/README"
+groff -t -man -Tascii -P-cbou "$man_page" >"$work/windows-texts/MANUAL"
+cp "$src/CHANGELOG.md" "$work/windows-texts/CHANGELOG"
 mkdir -p "$folder/examples"
 cp "$work/windows/usr/bin/spectrum_dump.exe" "$folder"
-for text in LICENSE THIRD-PARTY-NOTICES; do
-  sed 's/$/\r/' "$work/windows-licensing/$text" >"$folder/$text.txt"
+for text in README MANUAL CHANGELOG LICENSE THIRD-PARTY-NOTICES; do
+  sed 's/$/\r/' "$work/windows-texts/$text" >"$folder/$text.txt"
 done
-sed 's/$/\r/' "$src/README.md" >"$folder/README.txt"
-groff -t -man -Tascii -P-cbou "$man_page" | sed 's/$/\r/' >"$folder/MANUAL.txt"
 cp "$src/examples/spectrum.bin" "$folder/examples"
 python3 "$packaging/archive.py" "$out/${folder##*/}.zip" "$folder"
 
@@ -97,15 +110,19 @@ deb() {
     sed 's/^$/./; s/^/ /' "$src/LICENSE"
   } >"$root/$doc/copyright"
   cp "$work/spectrum_dump-$version-linux-$3/THIRD-PARTY-NOTICES" "$root/$doc"
+  user_readme deb >"$root/$doc/README"
   cp "$src/examples/spectrum.bin" "$root/$doc/examples"
   cp "$packaging/deb/lintian-overrides" "$root/usr/share/lintian/overrides/spectrum-dump"
-  gzip -9n >"$root/$doc/changelog.gz" <<CHANGELOG
-spectrum-dump ($version) stable; urgency=medium
-
-  * Release $version.
-
- -- spectrum_dump developers <spectrum-dump@example.org>  $(date -R -d "@$SOURCE_DATE_EPOCH")
-CHANGELOG
+  # The version's entry of CHANGELOG.md, its items as the Debian changelog's.
+  { echo "spectrum-dump ($version) stable; urgency=medium"
+    echo
+    awk -v heading="## [$version]" '/^## / { entry = index($0, heading) == 1; next }
+      entry && /^- / { print "  * " substr($0, 3); next }
+      entry && /^  / { print "  " $0; next }
+      entry && /^[^#]/ { print "  * " $0 }' "$src/CHANGELOG.md"
+    echo
+    echo " -- spectrum_dump developers <spectrum-dump@example.org>  $(date -R -d "@$SOURCE_DATE_EPOCH")"
+  } | gzip -9n >"$root/$doc/changelog.gz"
   cat >"$root/DEBIAN/control" <<CONTROL
 Package: spectrum-dump
 Version: $version

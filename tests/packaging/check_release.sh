@@ -2,9 +2,9 @@
 # usage: tests/packaging/check_release.sh OUTDIR
 # Tests the release set as users get it, from the packages alone: the sums; the source tarball
 # builds the tool; each archive's tool, hardened, on its example frame on its own target, with
-# its licence, notices and an SBOM that validates and matches it; the .debs hold the archives'
-# binaries and pass lintian; and the amd64 .deb installed on a fresh Debian 12, where the tool
-# runs from PATH and man finds its page.
+# its licence, notices, changelog, a readme for its users and an SBOM that validates and matches
+# it; the .debs hold the archives' binaries and pass lintian; and the amd64 .deb installed on a
+# fresh Debian 12, where the tool runs from PATH and man finds its page.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 report=$root/examples/spectrum.txt
@@ -31,7 +31,8 @@ for arch in x86_64 aarch64; do
   (! grep -E 'INTERP|\.symtab' "$work/elf")
   runner=$([[ $arch == "$(uname -m)" ]] || echo "qemu-$arch")
   (cd "$folder/examples" && $runner ../spectrum_dump) | cmp - "$report"
-  for file in LICENSE THIRD-PARTY-NOTICES LGPL-2.1; do test -s "$folder/$file"; done
+  for file in LICENSE THIRD-PARTY-NOTICES LGPL-2.1 CHANGELOG.md; do test -s "$folder/$file"; done
+  (! grep -E 'apt-get|sudo|cmake' "$folder/README")  # for users, not builders
   sboms+=("${archive%.tar.gz}.cdx.json" "$folder/spectrum_dump")
   deb=$(echo spectrum-dump_*_"${debian_arch[$arch]}".deb)
   dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/bin/spectrum_dump | cmp - "$folder/spectrum_dump"
@@ -41,8 +42,12 @@ done
 archive=$(echo spectrum_dump-*-windows-x86_64.zip)
 python3 -m zipfile -e "$archive" "$work"
 folder=$work/${archive%.zip}
-for file in LICENSE THIRD-PARTY-NOTICES; do test -s "$folder/$file.txt"; done
+for file in LICENSE THIRD-PARTY-NOTICES CHANGELOG; do test -s "$folder/$file.txt"; done
 (! grep -v $'\r$' "$folder"/*.txt)  # the texts end their lines in CR LF
+# The readme is for Windows users: it names the exe and a terminal, and no Linux build step.
+grep -q 'spectrum_dump\.exe' "$folder/README.txt"
+grep -q -i 'terminal' "$folder/README.txt"
+(! grep -E 'apt-get|sudo|cmake|\.deb' "$folder/README.txt")
 # Randomised addresses and NX.
 x86_64-w64-mingw32-objdump -p "$folder/spectrum_dump.exe" >"$work/pe"
 for mark in HIGH_ENTROPY_VA DYNAMIC_BASE NX_COMPAT; do grep -q "$mark" "$work/pe"; done
