@@ -19,15 +19,16 @@ set(SPECTRUM_DUMP_LINK_OPTIONS "")              # link flags, for the tool alone
 set(static_modes -static)                       # the first that links is taken
 set(dynamic_mode "")
 set(CMAKE_REQUIRED_FLAGS "")
-# The Windows exe is relocatable (dynamic base, high-entropy VA) and NX by default; mingw-w64's
-# stack protector would import ADVAPI32.dll for its canary, so it goes without.
-if(SPECTRUM_DUMP_HARDENING AND CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang" AND NOT WIN32)
+# ELF platforms. The Windows exe is relocatable (dynamic base, high-entropy VA) and NX by default,
+# and mingw-w64's stack protector would import ADVAPI32.dll for its canary, so it goes without;
+# macOS makes every program position-independent and its linker takes no -z options.
+if(SPECTRUM_DUMP_HARDENING AND CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang" AND NOT WIN32 AND NOT APPLE)
   target_compile_options(spectrum_dump_hardening INTERFACE
     -fPIE -fstack-protector-strong "$<$<NOT:$<CONFIG:Debug>>:-D_FORTIFY_SOURCE=2>")
   list(APPEND SPECTRUM_DUMP_LINK_OPTIONS LINKER:-z,relro,-z,now)
   # Compact relative relocations: a position-independent program relocates itself at start-up,
-  # and the packed form costs it a fifth fewer instructions.
-  # Some linkers know the option only for some targets and ignore it, with a warning, for others.
+  # and the packed form costs it a fifth fewer instructions. Some linkers know the option only
+  # for some targets and ignore it, with a warning, for others.
   check_linker_flag(CXX LINKER:--fatal-warnings,-z,pack-relative-relocs
                     SPECTRUM_DUMP_LINKER_PACKS_RELOCATIONS)
   if(SPECTRUM_DUMP_LINKER_PACKS_RELOCATIONS)

@@ -30,9 +30,7 @@ build() {
   DESTDIR="$work/$1" cmake --install "$src/build/$1" --strip >/dev/null
 }
 for preset in release aarch64 windows; do build "$preset"; done
-VERSION=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$src/build/release/CMakeCache.txt")
-export VERSION
-version=$VERSION
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$src/build/release/CMakeCache.txt")
 man_page=$work/release/usr/share/man/man1/spectrum_dump.1
 
 # The source, as distributions package it and as the GNU C Library's licence offers it for
@@ -56,7 +54,7 @@ licensing() {
   binary=$(echo "$work/$1"/usr/bin/spectrum_dump*)
   mkdir -p "$3"
   cp "$src/LICENSE" "$3"
-  python3 "$packaging/linked.py" "$work/$1.log" "$binary" "$2" "$3/THIRD-PARTY-NOTICES" \
+  VERSION=$version python3 "$packaging/linked.py" "$work/$1.log" "$binary" "$2" "$3/THIRD-PARTY-NOTICES" \
     "$out/spectrum_dump-$version-$2.cdx.json"
 }
 
