@@ -24,7 +24,7 @@ set(CMAKE_REQUIRED_FLAGS "")
 # macOS makes every program position-independent and its linker takes no -z options.
 if(SPECTRUM_DUMP_HARDENING AND CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang" AND NOT WIN32 AND NOT APPLE)
   target_compile_options(spectrum_dump_hardening INTERFACE
-    -fPIE -fstack-protector-strong "$<$<NOT:$<CONFIG:Debug>>:-D_FORTIFY_SOURCE=2>")
+    -fPIE -fstack-protector-strong "$<$<NOT:$<CONFIG:Debug>>:-D_FORTIFY_SOURCE=3>")
   list(APPEND SPECTRUM_DUMP_LINK_OPTIONS LINKER:-z,relro,-z,now)
   # Compact relative relocations: a position-independent program relocates itself at start-up,
   # and the packed form costs it a fifth fewer instructions. Some linkers know the option only
