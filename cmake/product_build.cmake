@@ -18,7 +18,6 @@ add_library(spectrum_dump_hardening INTERFACE)  # compile flags, linked by the p
 set(SPECTRUM_DUMP_LINK_OPTIONS "")              # link flags, for the tool alone
 set(static_modes -static)                       # the first that links is taken
 set(dynamic_mode "")
-set(CMAKE_REQUIRED_FLAGS "")
 # ELF platforms. The Windows exe is relocatable (dynamic base, high-entropy VA) and NX by default,
 # and mingw-w64's stack protector would import ADVAPI32.dll for its canary, so it goes without;
 # macOS makes every program position-independent and its linker takes no -z options.

@@ -54,15 +54,15 @@ licensing() {
   binary=$(echo "$work/$1"/usr/bin/spectrum_dump*)
   mkdir -p "$3"
   cp "$src/LICENSE" "$3"
-  VERSION=$version python3 "$packaging/linked.py" "$work/$1.log" "$binary" "$2" "$3/THIRD-PARTY-NOTICES" \
-    "$out/spectrum_dump-$version-$2.cdx.json"
+  VERSION=$version python3 "$packaging/linked.py" "$work/$1.log" "$binary" "$2" \
+    "$3/THIRD-PARTY-NOTICES" "$out/spectrum_dump-$version-$2.cdx.json"
 }
 
 # PRESET ARCH: the tool, its man page, its users' readme, the changelog, the licences and
 # notices, the example frame.
 linux_archive() {
   local folder=$work/spectrum_dump-$version-linux-$2
-  licensing "$1" "linux-$2" "$folder" >"$work/built-using-$1"
+  licensing "$1" "linux-$2" "$folder" >"$work/built-using-$2"
   mkdir -p "$folder/examples"
   cp "$work/$1/usr/bin/spectrum_dump" "$man_page" "$src/CHANGELOG.md" "$folder"
   cp /usr/share/common-licenses/LGPL-2.1 "$folder"
@@ -95,19 +95,20 @@ installed_size() {
     awk '{ kib += int(($1 + 1023) / 1024) } END { print kib }'
 }
 
-# PRESET ARCH PLATFORM: a Debian binary package of the archive PLATFORM's binary. The tool is
+# ARCH DEBIAN_ARCH: a Debian binary package of the Linux archive's tool and notices. The tool is
 # static, so it depends on nothing.
 deb() {
-  local root=$work/deb-$2 doc=usr/share/doc/spectrum-dump
-  mkdir -p "$root/DEBIAN" "$root/usr/share/man/man1" "$root/$doc/examples" \
+  local folder=$work/spectrum_dump-$version-linux-$1 root=$work/deb-$2
+  local doc=usr/share/doc/spectrum-dump
+  mkdir -p "$root/DEBIAN" "$root/usr/bin" "$root/usr/share/man/man1" "$root/$doc/examples" \
     "$root/usr/share/lintian/overrides"
-  cp -r "$work/$1/usr/bin" "$root/usr"
+  cp "$folder/spectrum_dump" "$root/usr/bin"
   gzip -9n <"$man_page" >"$root/usr/share/man/man1/spectrum_dump.1.gz"
   { sed "s/@VERSION@/$version/" "$packaging/deb/copyright"
     echo "License: MIT"
     sed 's/^$/./; s/^/ /' "$src/LICENSE"
   } >"$root/$doc/copyright"
-  cp "$work/spectrum_dump-$version-linux-$3/THIRD-PARTY-NOTICES" "$root/$doc"
+  cp "$folder/THIRD-PARTY-NOTICES" "$root/$doc"
   user_readme deb >"$root/$doc/README"
   cp "$src/examples/spectrum.bin" "$root/$doc/examples"
   cp "$packaging/deb/lintian-overrides" "$root/usr/share/lintian/overrides/spectrum-dump"
@@ -141,8 +142,8 @@ CONTROL
   find "$root" -exec touch --no-dereference --date="@$SOURCE_DATE_EPOCH" {} +
   dpkg-deb --root-owner-group -Zxz --build "$root" "$out/spectrum-dump_${version}_$2.deb" >/dev/null
 }
-deb release amd64 x86_64
-deb aarch64 arm64 aarch64
+deb x86_64 amd64
+deb aarch64 arm64
 
 cd "$out"
 sha256sum spectrum_dump-"$version"[.-]* spectrum-dump_"$version"_* >SHA256SUMS

@@ -22,7 +22,7 @@ tar -xzf "spectrum_dump-$version.tar.gz" -C "$work"
 sboms=()
 declare -A debian_arch=([x86_64]=amd64 [aarch64]=arm64)
 for arch in x86_64 aarch64; do
-  archive=$(echo spectrum_dump-*-linux-$arch.tar.gz)
+  archive=spectrum_dump-$version-linux-$arch.tar.gz
   tar -xzf "$archive" -C "$work"
   folder=$work/${archive%.tar.gz}
   # static-pie with full RELRO, and stripped: position-independent, no interpreter, no symbols
@@ -34,12 +34,12 @@ for arch in x86_64 aarch64; do
   for file in LICENSE THIRD-PARTY-NOTICES LGPL-2.1 CHANGELOG.md; do test -s "$folder/$file"; done
   (! grep -E 'apt-get|sudo|cmake' "$folder/README")  # for users, not builders
   sboms+=("${archive%.tar.gz}.cdx.json" "$folder/spectrum_dump")
-  deb=$(echo spectrum-dump_*_"${debian_arch[$arch]}".deb)
+  deb=spectrum-dump_${version}_${debian_arch[$arch]}.deb
   dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/bin/spectrum_dump | cmp - "$folder/spectrum_dump"
   built_using=$(dpkg-deb --field "$deb" Built-Using)
   [[ $built_using == *"gcc-12 (= "* && $built_using == *"glibc (= "* ]]
 done
-archive=$(echo spectrum_dump-*-windows-x86_64.zip)
+archive=spectrum_dump-$version-windows-x86_64.zip
 python3 -m zipfile -e "$archive" "$work"
 folder=$work/${archive%.zip}
 for file in LICENSE THIRD-PARTY-NOTICES CHANGELOG; do test -s "$folder/$file.txt"; done
@@ -57,7 +57,7 @@ sboms+=("${archive%.zip}.cdx.json" "$folder/spectrum_dump.exe")
 python3 "$root/tests/packaging/check_sbom.py" "${sboms[@]}"
 lintian --fail-on error,warning spectrum-dump_*.deb
 
-deb=$(echo spectrum-dump_*_amd64.deb)
+deb=spectrum-dump_${version}_amd64.deb
 mmdebstrap --quiet --variant=minbase --include=man-db bookworm /dev/null \
   --customize-hook="copy-in '$deb' '$report' /tmp" \
   --customize-hook="chroot \"\$1\" dpkg --install '/tmp/$deb'" \
