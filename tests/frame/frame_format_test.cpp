@@ -56,6 +56,9 @@ TEST(DerivedSizes, AreExactAndNeverWrap) {
   };
   for (const auto& [range_size, doppler_size, count, size] : cases) {
     const SpectrumFrameHeader header{.range_size = range_size, .doppler_size = doppler_size};
+    // Ordered by value, whichever limb tells them apart: the expected size exceeds the count.
+    EXPECT_GT(expected_frame_size(header), sample_count(header))
+        << range_size << " x " << doppler_size;
     for (const auto& [value, text] :
          {std::pair{sample_count(header), count}, {expected_frame_size(header), size}}) {
       EXPECT_EQ(value.to_decimal(), text) << range_size << " x " << doppler_size;
