@@ -37,7 +37,7 @@ for arch in x86_64 aarch64; do
   deb=spectrum-dump_${version}_${debian_arch[$arch]}.deb
   dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/bin/spectrum_dump | cmp - "$folder/spectrum_dump"
   built_using=$(dpkg-deb --field "$deb" Built-Using)
-  [[ $built_using == *"gcc-12 (= "* && $built_using == *"glibc (= "* ]]
+  [[ $built_using =~ (^|, )gcc-[0-9]+\ \(= && $built_using == *"glibc (= "* ]]
 done
 archive=spectrum_dump-$version-windows-x86_64.zip
 python3 -m zipfile -e "$archive" "$work"

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# usage: packaging/linux_archive.sh PRESET ARCH (a job of release.sh, which exports SRC, WORK,
+# OUT and VERSION)
+# The Linux archive of PRESET's build, in OUT: the tool, its man page, its users' readme, the
+# changelog, the licences and notices, the example frame; its SBOM beside it. Leaves the folder
+# in WORK for the .deb, and the .deb's Built-Using field in $WORK/built-using-ARCH.
+set -euo pipefail
+packaging=$(dirname "$0")
+name=spectrum_dump-$VERSION-linux-$2
+folder=$WORK/$name
+mkdir -p "$folder/examples"
+cp "$SRC/LICENSE" "$folder"
+python3 "$packaging/linked.py" "$WORK/$1.log" "$WORK/$1/usr/bin/spectrum_dump" "linux-$2" \
+  "$folder/THIRD-PARTY-NOTICES" "$OUT/$name.cdx.json" >"$WORK/built-using-$2"
+cp "$WORK/$1/usr/bin/spectrum_dump" "$WORK/release/usr/share/man/man1/spectrum_dump.1" \
+  "$SRC/CHANGELOG.md" "$folder"
+cp /usr/share/common-licenses/LGPL-2.1 "$folder"
+"$packaging/readme.sh" linux "$2" >"$folder/README"
+cp "$SRC/examples/spectrum.bin" "$folder/examples"
+python3 "$packaging/archive.py" "$OUT/$name.tar.gz" "$folder"
