@@ -2,14 +2,12 @@
 // sample per cell of a range x Doppler grid. Pure data and decoding; no I/O.
 #pragma once
 
-#include <array>
-#include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
-#include <optional>
 #include <span>
-#include <string>
+
+#include "frame/exact_size.h"
 
 namespace spectrum_dump {
 
@@ -39,32 +37,19 @@ struct SpectrumFrameHeader {
 SpectrumFrameHeader decode_frame_header(std::span<const std::byte, kFrameHeaderSize> bytes);
 SpectrumSample decode_sample(std::span<const std::byte, kSampleSize> bytes);
 
-// An unsigned integer wide enough for every value a header implies, so the derived sizes are
-// exact instead of wrapping: the largest, (2^64 - 1)^2 * 4 + 48, is below 2^130.
-class ExactSize {
- public:
-  constexpr ExactSize() = default;
-  constexpr explicit ExactSize(std::uint64_t value)
-      : limbs_{static_cast<std::uint32_t>(value), static_cast<std::uint32_t>(value >> 32)} {}
-
-  // Empty when the value needs more than 64 bits.
-  [[nodiscard]] std::optional<std::uint64_t> to_u64() const;
-  [[nodiscard]] std::string to_decimal() const;
-
-  friend ExactSize operator+(const ExactSize& lhs, const ExactSize& rhs);
-  friend ExactSize operator*(const ExactSize& lhs, const ExactSize& rhs);
-  friend std::strong_ordering operator<=>(const ExactSize& lhs, const ExactSize& rhs);
-  friend bool operator==(const ExactSize&, const ExactSize&) = default;
-
- private:
-  static constexpr std::size_t kLimbs = 5;  // 160 bits, least significant limb first
-  std::array<std::uint32_t, kLimbs> limbs_{};
-};
-
 // range_size x doppler_size.
-ExactSize sample_count(const SpectrumFrameHeader& header);
+constexpr ExactSize sample_count(const SpectrumFrameHeader& header) {
+  return ExactSize{header.range_size} * ExactSize{header.doppler_size};
+}
+
 // sample_count x kSampleSize + kFrameHeaderSize. A frame is consistent when its frame_size is
 // exactly this; larger is as wrong as smaller.
-ExactSize expected_frame_size(const SpectrumFrameHeader& header);
+constexpr ExactSize expected_frame_size(const SpectrumFrameHeader& header) {
+  return sample_count(header) * ExactSize{kSampleSize} + ExactSize{kFrameHeaderSize};
+}
+
+// The samples a listing of at most `limit` shows: sample_count, capped before anything is read,
+// since a header may promise far more samples than any file holds.
+std::uint64_t sample_count_up_to(const SpectrumFrameHeader& header, std::uint64_t limit);
 
 }  // namespace spectrum_dump

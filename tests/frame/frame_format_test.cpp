@@ -34,40 +34,62 @@ TEST(DecodeFrameHeader, TakesEachFieldLittleEndianFromItsOffsetAndSkipsThePaddin
   }
 }
 
+// The derived sizes in a constant expression: exact where 64 bits would wrap, and the largest
+// header's compiles, so no carry reaches past the top limb.
+constexpr std::uint64_t kMax = UINT64_MAX;
+constexpr std::uint64_t k2to62 = std::uint64_t{1} << 62;
+static_assert(expected_frame_size({.range_size = 3, .doppler_size = 5}) == ExactSize{108});
+static_assert(expected_frame_size({.range_size = k2to62, .doppler_size = 4}) > ExactSize{kMax});
+static_assert(expected_frame_size({.range_size = kMax, .doppler_size = kMax}) >
+              sample_count({.range_size = kMax, .doppler_size = kMax}));
+
 TEST(DerivedSizes, AreExactAndNeverWrap) {
-  constexpr std::uint64_t kMax = UINT64_MAX;
-  constexpr std::uint64_t k2to62 = std::uint64_t{1} << 62;
-  // range_size, doppler_size, sample_count, expected_frame_size
-  const std::vector<std::tuple<std::uint64_t, std::uint64_t, std::string, std::string>> cases = {
-      {0, 7, "0", "48"},
-      {7, 0, "0", "48"},
-      {3, 5, "15", "108"},
-      {1'000'000'000, 1, "1000000000", "4000000048"},
-      {1'000'000'000, 1'000'000'000, "1000000000000000000", "4000000000000000048"},
-      {kMax, 1, "18446744073709551615", "73786976294838206508"},
-      {k2to62 - 13, 1, "4611686018427387891", "18446744073709551612"},  // largest that fits
-      {k2to62 - 12, 1, "4611686018427387892", "18446744073709551616"},  // 2^64 exactly
-      {k2to62, 1, "4611686018427387904", "18446744073709551664"},
-      {k2to62, 4, "18446744073709551616", "73786976294838206512"},
-      {std::uint64_t{1} << 32, std::uint64_t{1} << 32, "18446744073709551616",
-       "73786976294838206512"},
-      {kMax, kMax, "340282366920938463426481119284349108225",
-       "1361129467683753853705924477137396432948"},
-  };
-  for (const auto& [range_size, doppler_size, count, size] : cases) {
+  // range_size, doppler_size, sample_count, expected_frame_size, at most 16 of the samples
+  const std::vector<
+      std::tuple<std::uint64_t, std::uint64_t, std::string, std::string, std::uint64_t>>
+      cases = {
+          {0, 7, "0", "48", 0},
+          {7, 0, "0", "48", 0},
+          {3, 5, "15", "108", 15},
+          {4, 4, "16", "112", 16},
+          {17, 1, "17", "116", 16},
+          {1'000'000'000, 1, "1000000000", "4000000048", 16},
+          {1'000'000'000, 1'000'000'000, "1000000000000000000", "4000000000000000048", 16},
+          {kMax, 1, "18446744073709551615", "73786976294838206508", 16},
+          {k2to62 - 13, 1, "4611686018427387891", "18446744073709551612", 16},  // largest that fits
+          {k2to62 - 12, 1, "4611686018427387892", "18446744073709551616", 16},  // 2^64 exactly
+          {k2to62, 1, "4611686018427387904", "18446744073709551664", 16},
+          {k2to62, 4, "18446744073709551616", "73786976294838206512", 16},
+          {std::uint64_t{1} << 32, std::uint64_t{1} << 32, "18446744073709551616",
+           "73786976294838206512", 16},
+          {kMax, kMax, "340282366920938463426481119284349108225",
+           "1361129467683753853705924477137396432948", 16},
+      };
+  for (const auto& [range_size, doppler_size, count, size, listed] : cases) {
     const SpectrumFrameHeader header{.range_size = range_size, .doppler_size = doppler_size};
     // Ordered by value, whichever limb tells them apart: the expected size exceeds the count.
     EXPECT_GT(expected_frame_size(header), sample_count(header))
         << range_size << " x " << doppler_size;
+    EXPECT_EQ(sample_count_up_to(header, 16), listed) << range_size << " x " << doppler_size;
     for (const auto& [value, text] :
          {std::pair{sample_count(header), count}, {expected_frame_size(header), size}}) {
-      EXPECT_EQ(value.to_decimal(), text) << range_size << " x " << doppler_size;
+      std::array<char, ExactSize::kDecimalCapacity> digits{};
+      EXPECT_EQ(value.to_decimal(digits), text) << range_size << " x " << doppler_size;
       // Offered as 64 bits exactly when the value is at most 2^64 - 1.
       const bool fits = text.size() < 20 || (text.size() == 20 && text <= "18446744073709551615");
       EXPECT_EQ(value.to_u64() ? std::to_string(*value.to_u64()) : "none", fits ? text : "none");
     }
   }
 }
+
+#if GTEST_HAS_DEATH_TEST && !defined(_WIN32)
+TEST(ExactSizeDeathTest, StopsRatherThanWrapPastItsTopLimb) {
+  const ExactSize max{kMax};
+  const ExactSize just_below_2to160 = max * max * ExactSize{std::uint64_t{1} << 32};
+  EXPECT_DEATH((void)(max * max * max), "");
+  EXPECT_DEATH((void)(just_below_2to160 + just_below_2to160), "");
+}
+#endif
 
 }  // namespace
 }  // namespace spectrum_dump
