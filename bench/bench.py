@@ -19,10 +19,9 @@ import sys
 import tempfile
 import time
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, os.path.join(ROOT, "tests", "dump"))
-from tool_test import SIXTEEN, frame  # noqa: E402
+from tests.frames import SIXTEEN, frame
 
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 EXAMPLE = os.path.join(ROOT, "examples", "spectrum.bin")
 BUDGET = 185_000
 FLAT = 0.01  # what "does not grow" allows

@@ -2,9 +2,12 @@
 """Runs the built spectrum_dump in scratch directories and compares standard output, standard
 error and the exit status exactly: each stream apart, and both through one pipe.
 
-usage: tool_test.py COMMAND...   (the tool, behind a launcher such as Wine or valgrind; a Windows
-       tool, whose name ends in .exe, ends its lines in \\r\\n and skips the POSIX-only cases)
-       tool_test.py --corpus DIRECTORY   (writes each case's spectrum.bin there as a fuzzing seed)
+usage, from the source tree:
+  python3 -B -m tests.dump.tool_test COMMAND...   (the tool, behind a launcher such as Wine or
+      valgrind; a Windows tool, whose name ends in .exe, ends its lines in \\r\\n and skips the
+      POSIX-only cases)
+  python3 -B -m tests.dump.tool_test --corpus DIRECTORY   (writes each case's spectrum.bin there
+      as a fuzzing seed)
 """
 import os
 import signal
@@ -15,17 +18,7 @@ import tempfile
 import threading
 import time
 
-FIELDS = {"frame_size": 72, "radar_time_us": 500, "azimuth_deg": 12.5, "range_size": 2,
-          "doppler_size": 3, "range_step_m": 0.25, "velocity_step_m_s": 0.1}
-
-
-def frame(samples=(), padding=b"\r\n\x1a\0", **fields):
-    """A header from field values, then the samples as little-endian binary32. The padding holds
-    CR LF, ^Z and NUL, so a text-mode read or a padding byte taken for data shows."""
-    values = list((FIELDS | fields).values())
-    return (struct.pack("<QQf", *values[:3]) + padding + struct.pack("<QQff", *values[3:]) +
-            struct.pack(f"<{len(samples)}f", *samples))
-
+from tests.frames import FIELDS, SIXTEEN, WORKED, frame
 
 def report(**fields):
     """The seven header lines: integers in decimal, floats as C's %g prints their binary32 value."""
@@ -52,15 +45,17 @@ class Pieces(bytes):
     """Content fed through a FIFO named spectrum.bin, 5 bytes at a time."""
 
 
-SIXTEEN = [i / 2 for i in range(1, 17)]
 SIXTEEN_TEXT = [f"{v:g}" for v in SIXTEEN]
-WORKED = [1.0, 0.5, -3.25, 1e-7, 0.0, 1 / 3]
 WORKED_TEXT = ["1", "0.5", "-3.25", "1e-07", "0", "0.333333"]
 # Six significant digits, exponent form below 1e-4 and from 1e6 on, at least two exponent digits.
 FORMATS = {0.1: "0.1", 12.25: "12.25", 3.0: "3", 1e-4: "0.0001", 1e-5: "1e-05", 1e6: "1e+06",
            -0.0: "-0", 123456.0: "123456", 1234567.0: "1.23457e+06", 999999.5: "1e+06",
-           0.00012345: "0.00012345", 3.4e38: "3.4e+38", 1e-45: "1.4013e-45", float("nan"): "nan",
-           float("inf"): "inf", float("-inf"): "-inf"}
+           0.00012345: "0.00012345", 3.4e38: "3.4e+38", 1e-45: "1.4013e-45", -1.17549435e-38: "-1.17549e-38",
+           1.5e-5: "1.5e-05", 100000.0: "100000"}
+# Spelled by the tool itself, the same on every platform: NaN by its sign bit alone, whatever its
+# payload or whether it is signalling.
+NON_FINITE = [(b"\x00\x00\xc0\x7f", "nan"), (b"\x00\x00\xc0\xff", "-nan"), (b"\x01\x00\x80\x7f", "nan"),
+              (b"\xff\xff\xff\xff", "-nan"), (float("inf"), "inf"), (float("-inf"), "-inf")]
 CANNOT_OPEN = [("err", "Cannot open: spectrum.bin\n")]
 CANNOT_READ_HEADER = [("err", "Cannot read frame header\n")]
 WORKED_REPORT = [("out", report()), listing(6, WORKED_TEXT)]
@@ -98,6 +93,8 @@ CASES = [
          doppler_size=1),
     case("floats print like %g", list(FORMATS), [listing(16, FORMATS.values())], 0,
          frame_size=112, range_size=16, doppler_size=1, azimuth_deg=float("-inf")),
+    case("NaN and the infinities", [s for s, _ in NON_FINITE], [listing(6, [t for _, t in NON_FINITE])], 0,
+         range_size=6, doppler_size=1, frame_size=72),
     ("arguments are ignored", frame(WORKED), WORKED_REPORT, 0, ["other.bin", "--help", "-"]),
 ]
 # A directory opens on POSIX systems and the read then fails; Windows refuses the open.
