@@ -11,6 +11,7 @@
 # randomised (static-pie when static), and relocations made read-only before main runs.
 include(CheckCXXSourceCompiles)
 include(CheckLinkerFlag)
+include(CMakePushCheckState)
 option(SPECTRUM_DUMP_STATIC_RUNTIME "Link spectrum_dump statically where the toolchain can" ON)
 option(SPECTRUM_DUMP_HARDENING "Build spectrum_dump with stack protector, fortify, PIE and full RELRO" ON)
 
@@ -23,7 +24,7 @@ set(dynamic_mode "")
 # macOS makes every program position-independent and its linker takes no -z options.
 if(SPECTRUM_DUMP_HARDENING AND CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang" AND NOT WIN32 AND NOT APPLE)
   target_compile_options(spectrum_dump_hardening INTERFACE
-    -fPIE -fstack-protector-strong "$<$<NOT:$<CONFIG:Debug>>:-D_FORTIFY_SOURCE=3>")
+    -fPIE -fstack-protector-strong "$<$<NOT:$<CONFIG:Debug>>:-U_FORTIFY_SOURCE;-D_FORTIFY_SOURCE=3>")
   list(APPEND SPECTRUM_DUMP_LINK_OPTIONS LINKER:-z,relro,-z,now)
   # Compact relative relocations: a position-independent program relocates itself at start-up,
   # and the packed form costs it a fifth fewer instructions. Some linkers know the option only
@@ -35,22 +36,33 @@ if(SPECTRUM_DUMP_HARDENING AND CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang" AND NOT
   endif()
   set(static_modes -static-pie -static)
   set(dynamic_mode -pie)
-  set(CMAKE_REQUIRED_FLAGS -fPIE)
+  set(pie_flag -fPIE)
 endif()
 
 set(SPECTRUM_DUMP_LINK_MODE ${dynamic_mode})
 list(GET static_modes 0 preferred_mode)
 if(SPECTRUM_DUMP_STATIC_RUNTIME AND CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+  cmake_push_check_state(RESET)
   set(CMAKE_REQUIRED_QUIET ON)
+  set(CMAKE_REQUIRED_FLAGS ${pie_flag})
+  # What the tool needs of the C and C++ runtimes: stdio, and to_chars from the C++ library.
   foreach(mode IN LISTS static_modes)
     set(CMAKE_REQUIRED_LINK_OPTIONS ${mode})
     string(MAKE_C_IDENTIFIER "SPECTRUM_DUMP_LINKS${mode}" links)
-    check_cxx_source_compiles("#include <iostream>\nint main() { std::cout << 0.5F; }" ${links})
+    check_cxx_source_compiles([[
+      #include <charconv>
+      #include <cstdio>
+      int main() {
+        char text[16];
+        const char* end = std::to_chars(text, text + 16, 0.5, std::chars_format::general, 6).ptr;
+        std::fwrite(text, 1, static_cast<std::size_t>(end - text), stdout);
+      }]] ${links})
     if(${links})
       set(SPECTRUM_DUMP_LINK_MODE ${mode})
       break()
     endif()
   endforeach()
+  cmake_pop_check_state()
   if(SPECTRUM_DUMP_LINK_MODE STREQUAL dynamic_mode)
     message(NOTICE "spectrum_dump links dynamically: this toolchain cannot link a static C++ "
                    "program (no static C and C++ libraries?), so each run starts slower")

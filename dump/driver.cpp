@@ -2,38 +2,35 @@
 
 #include <array>
 #include <optional>
-#include <ostream>
-#include <span>
 
 #include "dump/frame_body.h"
-#include "dump/read_exactly.h"
 #include "frame/frame_format.h"
 
 namespace spectrum_dump {
 namespace {
 
-std::optional<SpectrumFrameHeader> read_frame_header(std::istream& input, std::ostream& err) {
-  std::array<char, kFrameHeaderSize> bytes{};
-  if (!read_exactly(input, bytes)) {
-    err << "Cannot read frame header\n";
+std::optional<SpectrumFrameHeader> read_frame_header(Input& input, Output& err) {
+  std::array<std::byte, kFrameHeaderSize> bytes{};
+  if (input.read(bytes) != bytes.size()) {
+    err.print("Cannot read frame header\n");
     return std::nullopt;
   }
-  return decode_frame_header(std::as_bytes(std::span{bytes}));
+  return decode_frame_header(bytes);
 }
 
-void print_header_report(const SpectrumFrameHeader& header, std::ostream& out) {
-  out << "frame_size: " << header.frame_size << '\n'
-      << "radar_time_us: " << header.radar_time_us << '\n'
-      << "azimuth_deg: " << header.azimuth_deg << '\n'
-      << "range_size: " << header.range_size << '\n'
-      << "doppler_size: " << header.doppler_size << '\n'
-      << "range_step_m: " << header.range_step_m << '\n'
-      << "velocity_step_m_s: " << header.velocity_step_m_s << '\n';
+void print_header_report(const SpectrumFrameHeader& header, Output& out) {
+  out.print("frame_size: ", header.frame_size, "\n",        //
+            "radar_time_us: ", header.radar_time_us, "\n",  //
+            "azimuth_deg: ", header.azimuth_deg, "\n",      //
+            "range_size: ", header.range_size, "\n",        //
+            "doppler_size: ", header.doppler_size, "\n",    //
+            "range_step_m: ", header.range_step_m, "\n",    //
+            "velocity_step_m_s: ", header.velocity_step_m_s, "\n");
 }
 
 }  // namespace
 
-bool dump_frame(std::istream& input, std::ostream& out, std::ostream& err) {
+bool dump_frame(Input& input, Output& out, Output& err) {
   const auto header = read_frame_header(input, err);
   if (!header) {
     return false;

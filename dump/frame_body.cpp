@@ -1,36 +1,28 @@
 #include "dump/frame_body.h"
 
-#include <algorithm>
 #include <array>
-#include <ostream>
-#include <span>
-
-#include "dump/read_exactly.h"
 
 namespace spectrum_dump {
 
-void check_frame_size(const SpectrumFrameHeader& header, std::ostream& err) {
+void check_frame_size(const SpectrumFrameHeader& header, Output& err) {
   const ExactSize expected = expected_frame_size(header);
   if (ExactSize{header.frame_size} != expected) {
-    err << "Warning: frame_size " << header.frame_size << " != expected " << expected.to_decimal()
-        << '\n';
+    std::array<char, ExactSize::kDecimalCapacity> digits{};
+    err.print("Warning: frame_size ", header.frame_size, " != expected ",
+              expected.to_decimal(digits), "\n");
   }
 }
 
-bool list_samples(std::istream& input, const SpectrumFrameHeader& header, std::ostream& out,
-                  std::ostream& err) {
-  // Bounded before the loop: a header may promise far more samples than any file holds. The
-  // capped count always fits in 64 bits.
-  const std::uint64_t listed =
-      *std::min(sample_count(header), ExactSize{kMaxListedSamples}).to_u64();
-  out << "First " << listed << " spectrum samples:\n";
+bool list_samples(Input& input, const SpectrumFrameHeader& header, Output& out, Output& err) {
+  const std::uint64_t listed = sample_count_up_to(header, kMaxListedSamples);
+  out.print("First ", listed, " spectrum samples:\n");
   for (std::uint64_t index = 0; index < listed; ++index) {
-    std::array<char, kSampleSize> bytes{};
-    if (!read_exactly(input, bytes)) {
-      err << "Cannot read " << index << '\n';
+    std::array<std::byte, kSampleSize> bytes{};
+    if (input.read(bytes) != bytes.size()) {
+      err.print("Cannot read ", index, "\n");
       return false;
     }
-    out << "  [" << index << "] = " << decode_sample(std::as_bytes(std::span{bytes})) << '\n';
+    out.print("  [", index, "] = ", decode_sample(bytes), "\n");
   }
   return true;
 }

@@ -2,8 +2,8 @@
 #pragma once
 
 #include <cstdint>
-#include <iosfwd>
 
+#include "dump/io.h"
 #include "frame/frame_format.h"
 
 namespace spectrum_dump {
@@ -11,11 +11,11 @@ namespace spectrum_dump {
 inline constexpr std::uint64_t kMaxListedSamples = 16;
 
 // Warns on `err` when frame_size is not the size the header's dimensions imply.
-void check_frame_size(const SpectrumFrameHeader& header, std::ostream& err);
+void check_frame_size(const SpectrumFrameHeader& header, Output& err);
 
 // Lists the first samples of the payload, `input` being positioned just past the header.
 // Returns false, after naming the sample on `err`, when one cannot be read in full.
-bool list_samples(std::istream& input, const SpectrumFrameHeader& header, std::ostream& out,
-                  std::ostream& err);
+[[nodiscard]] bool list_samples(Input& input, const SpectrumFrameHeader& header, Output& out,
+                                Output& err);
 
 }  // namespace spectrum_dump

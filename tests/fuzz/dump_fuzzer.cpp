@@ -1,21 +1,23 @@
 // Fuzz target: arbitrary bytes as the content of spectrum.bin, run through the same stages as the
-// tool with in-memory streams. Beyond "no crash", it checks the report against the header's own
-// fields, with the expected figures worked out here independently of the frame library.
+// tool with input and output in memory. Beyond "no crash", it checks the report against the
+// header's own fields, with the expected figures worked out here independently of the frame
+// library.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
-#include <iostream>
-#include <sstream>
+#include <span>
 #include <string>
 
 #include "dump/driver.h"
+#include "tests/dump/memory_io.h"
 
 namespace {
 
 void require(bool condition, const char* what) {
   if (!condition) {
-    std::cerr << "invariant broken: " << what << '\n';
+    (void)std::fprintf(stderr, "invariant broken: %s\n", what);
     std::abort();
   }
 }
@@ -31,12 +33,16 @@ std::uint64_t u64_at(const std::uint8_t* data, std::size_t offset) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  std::istringstream input(std::string(reinterpret_cast<const char*>(data), size));
-  std::ostringstream out;
-  std::ostringstream err;
-  const bool ok = spectrum_dump::dump_frame(input, out, err);
-  const std::string report = out.str();
-  const std::string messages = err.str();
+  spectrum_dump::MemoryInput input(std::as_bytes(std::span(data, size)));
+  std::string report;
+  std::string messages;
+  bool ok = false;
+  {
+    spectrum_dump::StringOutput out(report);
+    spectrum_dump::StringOutput err(messages, &out);
+    ok = spectrum_dump::dump_frame(input, out, err);
+    out.flush();
+  }
 
   if (size < 48) {
     require(!ok && report.empty() && messages == "Cannot read frame header\n", "short header");
