@@ -1,4 +1,3 @@
-#!/usr/bin/env python3
 """Runs the built spectrum_dump in scratch directories and compares standard output, standard
 error and the exit status exactly: each stream apart, and both through one pipe.
 
