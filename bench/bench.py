@@ -1,4 +1,3 @@
-#!/usr/bin/env python3
 """What one run of spectrum_dump costs.
 
 Scripts run the tool once per file, so the figure that matters is a whole run, start-up included.

@@ -1,4 +1,3 @@
-#!/usr/bin/env python3
 """Writes examples/spectrum.bin: the worked example, one consistent 2 x 3 frame of 72 bytes with
 zero padding. Run from the source tree: python3 -B -m examples.make_example
 """
