@@ -104,7 +104,8 @@ WINDOWS_CASES = [("directory named spectrum.bin", os.mkdir, CANNOT_OPEN, 1)]
 # reader is gone, as it ends any filter: (name, what the tool's process does first, status).
 WRITE_ERRORS = [("closed standard output", lambda: os.close(1), 0),
                 ("reader gone", None, -signal.SIGPIPE),
-                ("reader gone, SIGPIPE ignored", lambda: signal.signal(signal.SIGPIPE, signal.SIG_IGN), 0)]
+                ("reader gone, SIGPIPE ignored", lambda: signal.signal(signal.SIGPIPE, signal.SIG_IGN), 0),
+                ("full disk", lambda: os.dup2(os.open("/dev/full", os.O_WRONLY), 1), 0)]
 
 
 def feed_in_pieces(path, content):
