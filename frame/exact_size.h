@@ -3,7 +3,6 @@
 #pragma once
 
 #include <array>
-#include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -74,15 +73,6 @@ class ExactSize {
     return product;
   }
 
-  // The most significant limb that differs decides.
-  friend constexpr std::strong_ordering operator<=>(const ExactSize& lhs, const ExactSize& rhs) {
-    for (std::size_t i = kLimbs; i-- > 0;) {
-      if (lhs.limbs_[i] != rhs.limbs_[i]) {
-        return lhs.limbs_[i] <=> rhs.limbs_[i];
-      }
-    }
-    return std::strong_ordering::equal;
-  }
   friend constexpr bool operator==(const ExactSize&, const ExactSize&) = default;
 
  private:
