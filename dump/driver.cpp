@@ -19,13 +19,13 @@ std::optional<SpectrumFrameHeader> read_frame_header(Input& input, Output& err) 
 }
 
 void print_header_report(const SpectrumFrameHeader& header, Output& out) {
-  out.print("frame_size: ", header.frame_size, "\n",        //
-            "radar_time_us: ", header.radar_time_us, "\n",  //
-            "azimuth_deg: ", header.azimuth_deg, "\n",      //
-            "range_size: ", header.range_size, "\n",        //
-            "doppler_size: ", header.doppler_size, "\n",    //
-            "range_step_m: ", header.range_step_m, "\n",    //
-            "velocity_step_m_s: ", header.velocity_step_m_s, "\n");
+  out.print("frame_size: ", header.frame_size, "\n");
+  out.print("radar_time_us: ", header.radar_time_us, "\n");
+  out.print("azimuth_deg: ", header.azimuth_deg, "\n");
+  out.print("range_size: ", header.range_size, "\n");
+  out.print("doppler_size: ", header.doppler_size, "\n");
+  out.print("range_step_m: ", header.range_step_m, "\n");
+  out.print("velocity_step_m_s: ", header.velocity_step_m_s, "\n");
 }
 
 }  // namespace

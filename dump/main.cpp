@@ -30,8 +30,6 @@ class FileInput final : public spectrum_dump::Input {
 class FileOutput final : public spectrum_dump::Output {
  public:
   explicit FileOutput(std::FILE* file, Output* tied = nullptr) : Output(tied), file_(file) {}
-  FileOutput(const FileOutput&) = delete;
-  FileOutput& operator=(const FileOutput&) = delete;
   ~FileOutput() { flush(); }
 
  private:
@@ -50,6 +48,8 @@ struct CloseFile {
 }  // namespace
 
 int main() {
+  // The report has a buffer of its own; stdio's would only copy it again.
+  (void)std::setvbuf(stdout, nullptr, _IONBF, 0);
   FileOutput out(stdout);
   FileOutput err(stderr, &out);
   // The header and the most samples listed: the read-ahead is no more than the report can use.
