@@ -172,6 +172,7 @@ def main(command):
             with open(os.path.join(command[1], name.replace(" ", "-")), "wb") as f:
                 f.write(content)
         return 0
+    command[-1] = os.path.abspath(command[-1])  # each run has a scratch directory of its own
     windows = command[-1].endswith(".exe")
     harness = Harness(command, windows)
     for row in CASES + (WINDOWS_CASES if windows else POSIX_CASES):
