@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Packs a directory into a .tar.gz or a .zip (by OUTPUT's suffix) whose bytes depend only on the
-files' names and contents: the directory is the archive's one top folder, entries come in name
-order, owned by root, dated SOURCE_DATE_EPOCH, with mode 755 for folders and executables and 644
-for the rest.
+files' names and contents: entries come in name order, owned by root, dated SOURCE_DATE_EPOCH,
+with mode 755 for folders and executables and 644 for the rest. The directory is the tarball's
+one top folder; the zip holds what is in it, since Windows unpacks a zip into a folder of its
+own (Explorer's "Extract All" names it after the zip), where a top folder would nest.
 
 usage: archive.py OUTPUT DIRECTORY
 """
@@ -44,9 +45,9 @@ elif output.endswith(".zip"):
     # Zip times are local times from 1980 on; the epoch's UTC time stands for it.
     stamp = time.gmtime(max(epoch, 315532800))[:6]
     with zipfile.ZipFile(output, "w") as archive:
-        for path in paths:
+        for path in paths[1:]:
             folder = os.path.isdir(path)
-            info = zipfile.ZipInfo(os.path.relpath(path, parent) + ("/" if folder else ""), stamp)
+            info = zipfile.ZipInfo(os.path.relpath(path, directory) + ("/" if folder else ""), stamp)
             info.create_system = 3  # Unix, so the modes below are read
             info.external_attr = ((0o040000 if folder else 0o100000) | mode(path)) << 16
             info.compress_type = zipfile.ZIP_STORED if folder else zipfile.ZIP_DEFLATED

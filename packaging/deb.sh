@@ -17,7 +17,7 @@ gzip -9n <"$folder/spectrum_dump.1" >"$root/usr/share/man/man1/spectrum_dump.1.g
 } >"$root/$doc/copyright"
 cp "$folder/THIRD-PARTY-NOTICES" "$root/$doc"
 "$packaging/readme.sh" deb >"$root/$doc/README"
-cp "$SRC/examples/spectrum.bin" "$root/$doc/examples"
+cp "$folder"/examples/* "$root/$doc/examples"
 cp "$packaging/deb/lintian-overrides" "$root/usr/share/lintian/overrides/spectrum-dump"
 gzip -9n <"$WORK/deb-changelog" >"$root/$doc/changelog.gz"
 

@@ -2,8 +2,9 @@
 # usage: packaging/linux_archive.sh PRESET ARCH (a job of release.sh, which exports SRC, WORK,
 # OUT and VERSION)
 # The Linux archive of PRESET's build, in OUT: the tool, its man page, its users' readme, the
-# changelog, the licences and notices, the example frame; its SBOM beside it. Leaves the folder
-# in WORK for the .deb, and the .deb's Built-Using field in $WORK/built-using-ARCH.
+# changelog, the licences and notices, the example frame and its report; its SBOM beside it.
+# Leaves the folder in WORK for the .deb, and the .deb's Built-Using field in
+# $WORK/built-using-ARCH.
 set -euo pipefail
 packaging=$(dirname "$0")
 name=spectrum_dump-$VERSION-linux-$2
@@ -16,5 +17,5 @@ cp "$WORK/$1/usr/bin/spectrum_dump" "$WORK/release/usr/share/man/man1/spectrum_d
   "$SRC/CHANGELOG.md" "$folder"
 cp /usr/share/common-licenses/LGPL-2.1 "$folder"
 "$packaging/readme.sh" linux "$2" >"$folder/README"
-cp "$SRC/examples/spectrum.bin" "$folder/examples"
+cp "$SRC/examples/spectrum.bin" "$SRC/examples/spectrum.txt" "$folder/examples"
 python3 "$packaging/archive.py" "$OUT/$name.tar.gz" "$folder"

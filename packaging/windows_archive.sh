@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # usage: packaging/windows_archive.sh (a job of release.sh, which exports SRC, WORK, OUT and
 # VERSION)
-# The Windows zip, in OUT: the exe, and its users' readme, the manual, the changelog, the licence
-# and notices as text with CR LF line ends, the example frame; its SBOM beside it.
+# The Windows zip, in OUT: the exe, and its users' readme, the manual written for Windows, the
+# changelog, the licence and notices as plain text with CR LF line ends, the example frame and its
+# report; its SBOM beside it.
 set -euo pipefail
 packaging=$(dirname "$0")
 name=spectrum_dump-$VERSION-windows-x86_64
@@ -12,11 +13,13 @@ cp "$SRC/LICENSE" "$texts"
 python3 "$packaging/linked.py" "$WORK/windows.log" "$WORK/windows/usr/bin/spectrum_dump.exe" \
   windows-x86_64 "$texts/THIRD-PARTY-NOTICES" "$OUT/$name.cdx.json" >/dev/null
 "$packaging/readme.sh" windows >"$texts/README"
-groff -t -man -Tascii -P-cbou "$WORK/release/usr/share/man/man1/spectrum_dump.1" >"$texts/MANUAL"
-cp "$SRC/CHANGELOG.md" "$texts/CHANGELOG"
+groff -t -man -Tascii -P-cbou -rwindows=1 "$WORK/release/usr/share/man/man1/spectrum_dump.1" \
+  >"$texts/MANUAL"
+python3 "$packaging/changelog_text.py" "$SRC/CHANGELOG.md" >"$texts/CHANGELOG"
 cp "$WORK/windows/usr/bin/spectrum_dump.exe" "$folder"
 for text in README MANUAL CHANGELOG LICENSE THIRD-PARTY-NOTICES; do
   sed 's/$/\r/' "$texts/$text" >"$folder/$text.txt"
 done
 cp "$SRC/examples/spectrum.bin" "$folder/examples"
+sed 's/$/\r/' "$SRC/examples/spectrum.txt" >"$folder/examples/spectrum.txt"
 python3 "$packaging/archive.py" "$OUT/$name.zip" "$folder"
