@@ -3,8 +3,8 @@
 # Tests the release set as users get it, from the packages alone: the sums; the source tarball
 # builds the tool; each archive's tool, hardened, on its example frame on its own target, with
 # its licence, notices, changelog, a readme for its users and an SBOM that validates and matches
-# it; the .debs hold the archives' binaries and pass lintian; and the amd64 .deb installed on a
-# fresh Debian 12, where the tool runs from PATH and man finds its page.
+# it; the .debs hold the archives' binaries and pass lintian. Then each readme's steps, as
+# written: the zip's under Wine, the x86-64 tarball's and the amd64 .deb's on a fresh Debian 12.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 report=$root/examples/spectrum.txt
@@ -31,8 +31,11 @@ for arch in x86_64 aarch64; do
   (! grep -E 'INTERP|\.symtab' "$work/elf")
   runner=$([[ $arch == "$(uname -m)" ]] || echo "qemu-$arch")
   (cd "$folder/examples" && $runner ../spectrum_dump) | cmp - "$report"
+  cmp "$folder/examples/spectrum.txt" "$report"
   for file in LICENSE THIRD-PARTY-NOTICES LGPL-2.1 CHANGELOG.md; do test -s "$folder/$file"; done
   (! grep -E 'apt-get|sudo|cmake' "$folder/README")  # for users, not builders
+  # The same readme for each processor, so that walking one walks both.
+  diff <(sed "s/$arch/x86_64/g" "$folder/README") "$work/spectrum_dump-$version-linux-x86_64/README"
   sboms+=("${archive%.tar.gz}.cdx.json" "$folder/spectrum_dump")
   deb=spectrum-dump_${version}_${debian_arch[$arch]}.deb
   dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/bin/spectrum_dump | cmp - "$folder/spectrum_dump"
@@ -40,10 +43,17 @@ for arch in x86_64 aarch64; do
   [[ $built_using =~ (^|, )gcc-[0-9]+\ \(= && $built_using == *"glibc (= "* ]]
 done
 archive=spectrum_dump-$version-windows-x86_64.zip
-python3 -m zipfile -e "$archive" "$work"
-folder=$work/${archive%.zip}
+folder=$work/${archive%.zip}  # where Explorer's "Extract All" unpacks it by default
+python3 -m zipfile -e "$archive" "$folder"
 for file in LICENSE THIRD-PARTY-NOTICES CHANGELOG; do test -s "$folder/$file.txt"; done
-(! grep -v $'\r$' "$folder"/*.txt)  # the texts end their lines in CR LF
+(! grep -v $'\r$' "$folder"/*.txt "$folder/examples/spectrum.txt")  # the texts end lines in CR LF
+cmp "$folder/examples/spectrum.txt" <(sed 's/$/\r/' "$report")
+# Plain text as Notepad shows it: the readme within 80 columns, the changelog without Markdown,
+# the manual written for Windows.
+tr -d '\r' <"$folder/README.txt" | awk 'length > 80 { print; bad = 1 } END { exit bad }'
+(! grep -E '^#|\]\(' "$folder/CHANGELOG.txt")
+(! grep -E 'SIGPIPE|Unix|Linux|^ +\$ |echo \$\?|find \.|[a-z]\([0-9]\)' "$folder/MANUAL.txt")
+grep -q 'ERRORLEVEL' "$folder/MANUAL.txt" && grep -q 'LASTEXITCODE' "$folder/MANUAL.txt"
 # The readme is for Windows users: it names the exe and a terminal, and no Linux build step.
 grep -q 'spectrum_dump\.exe' "$folder/README.txt"
 grep -q -i 'terminal' "$folder/README.txt"
@@ -57,10 +67,11 @@ sboms+=("${archive%.zip}.cdx.json" "$folder/spectrum_dump.exe")
 python3 "$root/tests/packaging/check_sbom.py" "${sboms[@]}"
 lintian --fail-on error,warning spectrum-dump_*.deb
 
-deb=spectrum-dump_${version}_amd64.deb
+"$root/tests/packaging/walk_readme_windows.sh" "$archive" "$work/wine" "$report"
+tarball=spectrum_dump-$version-linux-x86_64.tar.gz deb=spectrum-dump_${version}_amd64.deb
 mmdebstrap --quiet --variant=minbase --include=man-db bookworm /dev/null \
-  --customize-hook="copy-in '$deb' '$report' /tmp" \
-  --customize-hook="chroot \"\$1\" dpkg --install '/tmp/$deb'" \
-  --customize-hook='chroot "$1" sh -c "cd /usr/share/doc/spectrum-dump/examples &&
-                    spectrum_dump | cmp - /tmp/spectrum.txt && man -w spectrum_dump"'
+  --customize-hook="copy-in '$tarball' SHA256SUMS '$deb' '$report' \
+                    '$root/tests/packaging/walk_readme_linux.sh' /tmp" \
+  --customize-hook="chroot \"\$1\" bash /tmp/walk_readme_linux.sh '/tmp/$tarball' '/tmp/$deb' \
+                    /tmp/spectrum.txt"
 echo "The release set passes as users get it."
