@@ -1,5 +1,6 @@
-# Cross build for a Linux target with Debian's cross compiler for it; the tests run under
-# qemu-user, which finds the target's shared libraries where Debian's cross packages put them.
+# Cross build for a Linux test target (s390x; not released) with Debian's cross compiler and the
+# C and C++ libraries of its cross packages; the tests run under qemu-user, which finds the
+# target's shared libraries where those packages put them.
 # The target's toolchain file sets CMAKE_SYSTEM_PROCESSOR and includes this one.
 set(CMAKE_SYSTEM_NAME Linux)
 set(triple ${CMAKE_SYSTEM_PROCESSOR}-linux-gnu)
