@@ -9,3 +9,8 @@ log=$WORK/$1.log
   -DCMAKE_EXE_LINKER_FLAGS_RELEASE=-Wl,-t,-t && cmake --build --preset "$1") >"$log" 2>&1 ||
   { cat "$log"; exit 1; }
 DESTDIR="$WORK/$1" cmake --install "$SRC/build/$1" --strip >/dev/null
+# The compilers' version notes (.comment) tell users nothing; the Linux binaries go without.
+binary=$WORK/$1/usr/bin/spectrum_dump
+if [[ -f $binary ]]; then
+  "$(sed -n 's/^CMAKE_OBJCOPY:FILEPATH=//p' "$SRC/build/$1/CMakeCache.txt")" --remove-section=.comment "$binary"
+fi
