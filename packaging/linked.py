@@ -1,145 +1,279 @@
 #!/usr/bin/env python3
 """What a release binary carries that is not ours, found from its link rather than written by hand.
 
-usage: linked.py LINK_LOG BINARY PLATFORM NOTICES SBOM
+usage: linked.py LINK_LOG BINARY PRESET PLATFORM FOLDER SBOM
 
 LINK_LOG holds the linker's trace of BINARY's link (ld -t -t: each object it loaded, and each
 archive member it pulled in as "(archive)member"). Each linked file is traced to the Debian
-package that ships it and that package's source; the table below names the component it belongs
-to and its licence. Writes NOTICES (the third-party notices) and SBOM (CycloneDX 1.6 JSON, dated
-SOURCE_DATE_EPOCH), and prints the Built-Using field for a .deb of BINARY.
+package that ships it and that package's source; the table below names the component and the part
+of it that each file or member is, with its licence and copyright. Writes FOLDER/THIRD-PARTY-NOTICES,
+the licence texts they invoke as files in FOLDER/licenses, and SBOM (CycloneDX 1.6 JSON, dated
+SOURCE_DATE_EPOCH); prints the Built-Using field for a .deb of BINARY (PRESET's build).
 """
+import collections
+import functools
 import hashlib
 import json
 import os
 import re
 import subprocess
 import sys
+import tarfile
 import time
+import urllib.parse
 import uuid
 
-GCC_RUNTIME = "GPL-3.0-or-later WITH GCC-exception-3.1"
-# Component, the files it is made of, its licence (SPDX), the upstream Debian source it is built
-# from (a pattern: GCC's source is named for its major version, gcc-12 for GCC 12). Reviewed by
-# hand against the Debian copyright files of the packages that ship the files.
-COMPONENTS = [
-    ("glibc", r"libc\.a|libm(-[0-9.]+|vec)?\.a|r?crt1\.o|crt[in]\.o", "LGPL-2.1-or-later", r"glibc"),
-    ("libstdc++", r"libstdc\+\+\.a", GCC_RUNTIME, r"gcc-[0-9]+"),
-    ("libgcc", r"libgcc(_eh)?\.a|crt(begin|end)S?\.o", GCC_RUNTIME, r"gcc-[0-9]+"),
-    ("mingw-w64 runtime", r"crt2\.o|lib(mingw32|mingwex|moldname|msvcrt|kernel32)\.a",
-     "ZPL-2.1 AND LicenseRef-public-domain AND LicenseRef-gdtoa", r"mingw-w64"),
-    ("winpthreads", r"libpthread\.a", "MIT AND BSD-3-Clause", r"mingw-w64"),
-]
 AUTHOR = "spectrum_dump developers"
+DEBIAN = {"name": "Debian", "url": ["https://www.debian.org/"]}
+
+# Each component: what it is, and the upstream Debian source its code is built from (a pattern:
+# GCC's source is named for its major version). The GNU C Library's licence asks that its source be
+# offered, so it alone goes into Built-Using, its source travels with the release, and the notices
+# say how to relink.
+Component = collections.namedtuple("Component", "title upstream offers_source")
+COMPONENTS = {
+    "glibc": Component("the GNU C Library", r"glibc", True),
+    "libstdc++": Component("GCC's C++ standard library", r"gcc-[0-9]+", False),
+    "libgcc": Component("GCC's low-level runtime library", r"gcc-[0-9]+", False),
+    "mingw-w64 runtime": Component("the mingw-w64 C runtime and import libraries", r"mingw-w64", False),
+    "winpthreads": Component("mingw-w64's POSIX threads library", r"mingw-w64", False),
+}
+
+# The parts of the components a binary may link: the files (and, within archives, the members)
+# that are the part, its licence (SPDX), its copyright and the licence texts it invokes (keys of
+# TEXTS). The first part whose file and member match takes a linked object. Reviewed by hand
+# against the copyright files of the Debian packages that ship the files, and where those are
+# silent (soft-fp, Ryu) against the part's own sources.
+Part = collections.namedtuple("Part", "component what file member licence copyright texts")
+FSF_GCC = "1986-2022 Free Software Foundation, Inc."
+GCC_RUNTIME = "GPL-3.0-or-later WITH GCC-exception-3.1"
+GDTOA = r"lib64_libmingwex_a-(dmisc|dtoa|g_\w*fmt|gdtoa|gethex|gmisc|hd_init|hexnan|misc|smisc|strtod|strtodg" \
+        r"|strtof|strtopx|sum|ulp|mingw_pformat)\.o"
+PARTS = [
+    Part("glibc", "the GNU C Library", r"libc\.a|libm(-[0-9.]+|vec)?\.a|r?crt1\.o|crt[in]\.o", None,
+         "LGPL-2.1-or-later AND LicenseRef-glibc-LICENSES", ["1991-2022 Free Software Foundation, Inc."],
+         ["LGPL-2.1", "glibc-LICENSES"]),
+    Part("libstdc++", "Ryu, the shortest float formatting of std::to_chars", r"libstdc\+\+\.a",
+         r"floating_to_chars\.o", "Apache-2.0 OR BSL-1.0", ["2018 Ulf Adams"], ["Apache-2.0"]),
+    Part("libstdc++", "the C++ standard library", r"libstdc\+\+\.a", None, GCC_RUNTIME, [FSF_GCC],
+         ["GPL-3", "GCC-exception-3.1"]),
+    # soft-fp, shared with the GNU C Library: "In addition to the permissions in the GNU Lesser
+    # General Public License, the Free Software Foundation gives you unlimited permission to link
+    # the compiled version of this file into combinations with other programs, and to distribute
+    # those combinations without any restriction coming from the use of this file."
+    Part("libgcc", "soft-fp, the software floating point of 128-bit long double", r"libgcc\.a",
+         r"(add|sub|mul|div|neg|eq|ne|ge|gt|le|lt|unord|fix|fixuns|float|floatun|extend|trunc)[a-z]*[0-9]?\.o"
+         r"|sfp-exceptions\.o", "LGPL-2.1-or-later WITH GCC-exception-2.0",
+         ["1997-2022 Free Software Foundation, Inc."], ["LGPL-2.1"]),
+    Part("libgcc", "the runtime support and unwinder", r"libgcc(_eh)?\.a|crt(begin|end)S?\.o", None,
+         GCC_RUNTIME, [FSF_GCC], ["GPL-3", "GCC-exception-3.1"]),
+    Part("mingw-w64 runtime", "the start-up code (crt)", r"crt2\.o|libmingw32\.a", None,
+         "LicenseRef-mingw-w64-public-domain", ["none: in the public domain"], ["mingw-w64-public-domain"]),
+    Part("mingw-w64 runtime", "gdtoa, number formatting and parsing", r"libmingwex\.a",
+         r"lib64_libmingwex_a-(strtodnrp|qnan)\.o", "LicenseRef-gdtoa-David-Gay",
+         ["2004, 2005 David M. Gay", "1998, 2000 Lucent Technologies"], ["gdtoa-David-Gay"]),
+    Part("mingw-w64 runtime", "gdtoa, number formatting and parsing", r"libmingwex\.a", GDTOA,
+         "LicenseRef-gdtoa-Lucent", ["1997-2001 Lucent Technologies"], ["gdtoa-Lucent"]),
+    Part("mingw-w64 runtime", "the C library extensions and import libraries",
+         r"lib(mingwex|moldname|msvcrt|kernel32)\.a", None, "ZPL-2.1", ["2009-2016 the mingw-w64 project"],
+         ["ZPL-2.1"]),
+    Part("winpthreads", "POSIX threads", r"libpthread\.a", None, "MIT AND BSD-3-Clause",
+         ["2011-2016 mingw-w64 project", "2010 Lockless Inc. (pthread.h)"], ["MIT-winpthreads", "BSD-3-Clause-Lockless"]),
+]
+
+# The licence texts, each a file in licenses/: where this machine has it. A pair (package, name)
+# is the text of the licence called name in the DEP-5 copyright file of the Debian package that
+# ships the component; a pair (file, first line) the text from that line to the next blank line
+# followed by a blank line.
+TEXTS = {
+    "LGPL-2.1": "/usr/share/common-licenses/LGPL-2.1",
+    "GPL-3": "/usr/share/common-licenses/GPL-3",
+    "Apache-2.0": "/usr/share/common-licenses/Apache-2.0",
+    "GCC-exception-3.1": ("/usr/share/doc/libgcc-s1/copyright", "GCC RUNTIME LIBRARY EXCEPTION"),
+    "glibc-LICENSES": "glibc-source",
+    "mingw-w64-public-domain": ("package", "public-domain"),
+    "gdtoa-David-Gay": ("package", "David-Gay"),
+    "gdtoa-Lucent": ("package", "Lucent"),
+    "ZPL-2.1": ("package", "ZPL-2.1"),
+    "MIT-winpthreads": ("package", "expat"),
+    "BSD-3-Clause-Lockless": ("package", "BSD-3-clause-Lockless"),
+}
 
 
 def dpkg(*args):
     return subprocess.run(["dpkg-query", *args], check=True, capture_output=True, text=True).stdout
 
 
-def linked_files(link_log):
-    """The objects the linker loaded by name, and the archives it pulled members from; relative
-    paths are the project's own objects and libraries."""
+def linked_objects(link_log):
+    """(file, member) for each archive member the linker pulled in, (file, None) for each object
+    it loaded; relative paths, the project's own objects and libraries, are left out."""
     linked = set()
     for line in open(link_log):
-        member = re.match(r"\((/[^)]+)\)", line)
-        if member or re.fullmatch(r"/\S+\.o", line.strip()):
-            linked.add(os.path.realpath(member.group(1) if member else line.strip()))
-    return sorted(linked)
+        member = re.match(r"\((/[^)]+)\)(\S+)$", line.strip())
+        if member:
+            linked.add((os.path.realpath(member.group(1)), member.group(2)))
+        elif re.fullmatch(r"/\S+\.o", line.strip()):
+            linked.add((os.path.realpath(line.strip()), None))
+    return sorted(linked, key=lambda pair: (pair[0], pair[1] or ""))
 
 
-def upstream_of(fields, pattern, package):
+@functools.cache
+def package_of(path):
+    """The Debian package (with its architecture) that ships path, and its fields."""
+    package = dpkg("-S", path).split(": ")[0]
+    names = ("package", "arch", "version", "source", "source_version", "built_using")
+    values = dpkg("-W", "-f=${Package}\n${Architecture}\n${Version}\n${source:Package}\n${source:Version}\n"
+                  "${Built-Using}", package).split("\n")
+    return dict(zip(names, values))
+
+
+def upstream_of(fields, pattern):
     """The upstream source and version a package's code is built from: its own source, or, for a
     cross or mingw toolchain's package, the one it names in its Built-Using."""
     if re.fullmatch(pattern, fields["source"]):
         return fields["source"], fields["source_version"]
     found = re.search(rf"(?:^|, )({pattern}) \(= ([^)]+)\)", fields["built_using"])
     if not found:
-        sys.exit(f"linked.py: {package} says not which {pattern} it was built from")
+        sys.exit(f"linked.py: {fields['package']} says not which {pattern} it was built from")
     return found.group(1), found.group(2)
 
 
-def components_of(paths):
-    """The components the files belong to, in the table's order."""
+def components_of(objects):
+    """The linked components, in the table's order, each with its package and the parts linked."""
     components = {}
-    for path in paths:
-        package = dpkg("-S", path).split(":")[0]
-        fields = dict(zip(
-            ("source", "source_version", "built_using", "package_version"),
-            dpkg("-W", "-f=${source:Package}\n${source:Version}\n${Built-Using}\n${Version}",
-                 package).split("\n")))
-        name, _, licence, pattern = next(
-            (c for c in COMPONENTS if re.fullmatch(c[1], os.path.basename(path))), (None,) * 4)
-        if name is None:
-            sys.exit(f"linked.py: {path} (from {package}) is in no component; add it to the table")
-        upstream, upstream_version = upstream_of(fields, pattern, package)
-        component = components.setdefault(name, {
-            "name": name, "licence": licence, "source": upstream, "version": upstream_version,
-            "via": set(), "copyright": set(), "shipped_by": set()})
-        component["via"].add(f"{package} {fields['package_version']} (source {fields['source']} "
-                             f"{fields['source_version']})")
-        component["copyright"].add(f"/usr/share/doc/{package}/copyright")
-        component["shipped_by"].add((fields["source"], fields["source_version"]))
-    return [components[c[0]] for c in COMPONENTS if c[0] in components]
+    for path, member in objects:
+        part = next((p for p in PARTS if re.fullmatch(p.file, os.path.basename(path))
+                     and (p.member is None or (member and re.fullmatch(p.member, member)))), None)
+        if part is None:
+            sys.exit(f"linked.py: {path} {member or ''} is in no part; add it to the table")
+        fields = package_of(path)
+        component = components.setdefault(part.component, {"name": part.component, **fields, "parts": []})
+        if fields["package"] != component["package"] or fields["arch"] != component["arch"]:
+            sys.exit(f"linked.py: {part.component} comes from {component['package']} and {fields['package']}")
+        if part not in component["parts"]:
+            component["parts"].append(part)
+    ordered = [components[name] for name in COMPONENTS if name in components]
+    for c in ordered:
+        c["parts"].sort(key=PARTS.index)
+        c["upstream"], c["upstream_version"] = upstream_of(c, COMPONENTS[c["name"]].upstream)
+        c["licence"] = " AND ".join(dict.fromkeys(
+            f"({p.licence})" if " OR " in p.licence else p.licence for p in c["parts"]))
+    purls = set()
+    distro = "debian-" + re.search(r'^VERSION_ID="?([0-9]+)', open("/etc/os-release").read(), re.M).group(1)
+    for c in ordered:
+        c["purl"] = (f"pkg:deb/debian/{c['package']}@{urllib.parse.quote(c['version'])}"
+                     f"?arch={c['arch']}&distro={distro}")
+        # Two components of one package (the mingw-w64 runtime and winpthreads): the file tells.
+        if c["purl"] in purls:
+            c["purl"] += "#" + next(p for p, _ in objects if re.fullmatch(c["parts"][0].file, os.path.basename(p)))[1:]
+        purls.add(c["purl"])
+    return ordered
 
 
-def built_using(components):
-    """The sources whose code the binary holds, and the toolchain sources that shipped it."""
-    sources = {(c["source"], c["version"]) for c in components}
-    sources |= {pair for c in components for pair in c["shipped_by"]}
-    return ", ".join(f"{name} (= {ver})" for name, ver in sorted(sources))
+def licence_text(name, components):
+    where = TEXTS[name]
+    if where == "glibc-source":  # glibc's own file of the notices of parts from other authors
+        glibc = next(c for c in components if c["name"] == "glibc")
+        tarball = f"/usr/src/glibc/glibc-{glibc['upstream_version'].split('-')[0]}.tar.xz"
+        with tarfile.open(tarball) as source:
+            return source.extractfile(f"{os.path.basename(tarball)[:-7]}/LICENSES").read().decode()
+    if isinstance(where, str):
+        return open(where).read()
+    path, first = where
+    if path == "package":
+        package = next(c["package"] for c in components if name in (t for p in c["parts"] for t in p.texts))
+        found = re.search(rf"^License: {re.escape(first)}\n((?: .*\n)+)",
+                          open(f"/usr/share/doc/{package}/copyright").read(), re.M)
+        return "".join(line[1:] if line != " .\n" else "\n" for line in found.group(1).splitlines(True))
+    text = open(path).read()
+    start = text.index(first + "\n")
+    return text[start:text.index("\n\n\n", start) + 1]
 
 
-def write_notices(path, components, version, platform):
-    with open(path, "w") as notices:
+def write_notices(folder, components, version, platform, preset):
+    suffix = ".txt" if platform.startswith("windows") else ""  # as the zip names its texts
+    os.makedirs(f"{folder}/licenses", exist_ok=True)
+    texts = dict.fromkeys(t for c in components for p in c["parts"] for t in p.texts)
+    for name in texts:
+        with open(f"{folder}/licenses/{name}", "w") as out:
+            out.write(licence_text(name, components))
+    with open(f"{folder}/THIRD-PARTY-NOTICES", "w") as notices:
         notices.write(f"Third-party notices for spectrum_dump {version} ({platform})\n\n"
-                      f"spectrum_dump is under the MIT licence (LICENSE). Its binary includes these\n"
-                      f"components, linked statically:\n\n")
+                      "spectrum_dump is under the MIT licence (LICENSE). Its binary holds parts of these\n"
+                      "components, linked statically; the licence texts named are files in the folder\n"
+                      "licenses beside this one.\n")
         for c in components:
-            notices.write(f"- {c['name']}: {c['licence']}\n  Debian source package {c['source']} "
-                          f"{c['version']}, from {'; '.join(sorted(c['via']))}\n")
-        glibc = next((c for c in components if c["name"] == "glibc"), None)
+            notices.write(f"\n{c['name']}, {COMPONENTS[c['name']].title}, version {c['upstream_version']}\n"
+                          f"  as Debian's package {c['package']} {c['version']} ({c['arch']}) holds it,\n"
+                          f"  built from Debian's source package {c['source']} {c['source_version']}\n"
+                          f"  Licence: {c['licence']}\n")
+            for p in c["parts"]:
+                notices.write(f"  - {p.what}: Copyright {'; '.join(p.copyright)}\n"
+                              f"    {p.licence}; texts: {', '.join(t + suffix for t in p.texts)}\n")
+        glibc = next((c for c in components if COMPONENTS[c["name"]].offers_source), None)
         if glibc:
-            notices.write(f"""
-The GNU C Library is under the GNU Lesser General Public License 2.1 or later,
-whose text is in the file LGPL-2.1 beside this one (on Debian, in
-/usr/share/common-licenses/LGPL-2.1). Its exact source is kept for good in
-Debian's archive of every package version:
-https://snapshot.debian.org/package/glibc/{glibc['version'].replace('+', '%2B')}/
-(or: apt-get source glibc={glibc['version']}). To relink spectrum_dump against
-another GNU C Library, take spectrum_dump-{version}.tar.gz from this release, the
-tool's complete source, and build it as its README.md says, with that library's
-static libraries first on the linker's search path, for example:
-cmake --preset release -DCMAKE_EXE_LINKER_FLAGS=-L/path/to/glibc/lib
-(the preset aarch64 for 64-bit ARM), then cmake --build --preset release.
-""")
-        seen = set()
-        for c in components:
-            for copyright_path in sorted(c["copyright"]):
-                text = open(copyright_path).read()
-                if text in seen:
-                    continue
-                seen.add(text)
-                rule = "=" * 78
-                notices.write(f"\n{rule}\n{c['name']}: {copyright_path}, from the Debian package\n"
-                              f"{rule}\n\n{text}")
+            notices.write(glibc_source_and_relink(glibc, version, preset))
 
 
-def purl(component):
-    return f"pkg:deb/debian/{component['source']}@{component['version'].replace('+', '%2B')}?arch=source"
+def glibc_source_and_relink(glibc, version, preset):
+    upstream = glibc["upstream_version"].split("-")[0]
+    return f"""
+The GNU C Library's source
+  Its exact source travels with this release, as two files of the release set:
+  glibc-{upstream}.tar.xz, the upstream release, and
+  glibc-{glibc['upstream_version']}-debian.tar.gz, Debian's debian folder for
+  {glibc['upstream_version']}, whose patches/series lists the patches applied to it, in
+  order. They are the files of Debian's package glibc-source
+  {glibc['upstream_version']}, the same version as the libc6-dev this binary was linked
+  with (the release checks that). glibc-LICENSES is that source's file LICENSES.
+
+Relinking against another GNU C Library
+  Take spectrum_dump-{version}.tar.gz from this release, the tool's complete
+  source, and the tools its README.md names for building. Put that library's
+  lib folder (its static and shared libraries, crt1.o and the like, as its
+  installation lays them out) at /path/to/glibc/lib, then in the unpacked
+  source folder run:
+
+    LDFLAGS=-B/path/to/glibc/lib/ cmake --preset {preset} -DBUILD_TESTING=OFF
+    cmake --build --preset {preset}
+
+  The relinked tool is build/{preset}/spectrum_dump.
+"""
+
+
+def licences(c, components):
+    """The SBOM's licences of a component: an expression where it needs one, else each licence,
+    with the text of each LicenseRef."""
+    terms = c["licence"].split(" AND ")
+    if any(" WITH " in t or " OR " in t for t in terms):
+        if "LicenseRef-" in c["licence"]:
+            sys.exit(f"linked.py: {c['name']}: a LicenseRef in an expression has no place for its text")
+        return [{"expression": c["licence"]}]
+    # LicenseRef-NAME's text is the licence text NAME.
+    return [{"license": {"id": t}} if not t.startswith("LicenseRef-") else
+            {"license": {"name": t, "text": {"contentType": "text/plain",
+                                              "content": licence_text(t[len("LicenseRef-"):], components)}}}
+            for t in terms]
 
 
 def sbom(components, binary, version, platform, epoch):
     content = open(binary, "rb").read()
+    tool = {"name": "spectrum_dump release scripts (packaging/linked.py)", "version": version,
+            "supplier": {"name": AUTHOR}}
     bom = {
         "bomFormat": "CycloneDX",
         "specVersion": "1.6",
         "version": 1,
         "metadata": {
             "timestamp": time.strftime("%Y-%m-%dT%H:%M:%SZ", time.gmtime(epoch)),
+            "authors": [{"name": AUTHOR}],
+            "supplier": {"name": AUTHOR},
+            "tools": {"components": [{"type": "application", **tool}]},
             "component": {
                 "type": "application", "bom-ref": "spectrum_dump", "name": "spectrum_dump",
-                "version": version, "authors": [{"name": AUTHOR}], "supplier": {"name": AUTHOR},
+                "version": version, "purl": f"pkg:generic/spectrum_dump@{version}",
+                "authors": [{"name": AUTHOR}], "supplier": {"name": AUTHOR},
+                "copyright": f"Copyright (c) 2026 {AUTHOR}",
                 "description": f"Shows the header and first samples of a radar spectrum frame ({platform})",
                 "licenses": [{"license": {"id": "MIT"}}],
                 "hashes": [{"alg": "SHA-256", "content": hashlib.sha256(content).hexdigest()},
@@ -153,11 +287,20 @@ def sbom(components, binary, version, platform, epoch):
         },
         "components": [{
             "type": "library", "bom-ref": c["name"], "name": c["name"], "version": c["version"],
-            "licenses": [{"expression": c["licence"]}], "purl": purl(c),
-            "description": "linked statically; from " + "; ".join(sorted(c["via"])),
+            "supplier": DEBIAN, "purl": c["purl"], "licenses": licences(c, components),
+            "copyright": "; ".join(dict.fromkeys(line for p in c["parts"] for line in p.copyright)),
+            "description": f"{COMPONENTS[c['name']].title}, linked statically: "
+                           + "; ".join(p.what for p in c["parts"]),
+            # The Debian source package that built the binary package, and the upstream source that
+            # one was built from, where that is another.
+            "pedigree": {"ancestors": [
+                {"type": "library", "name": name, "version": ver, "supplier": DEBIAN,
+                 "purl": f"pkg:deb/debian/{name}@{urllib.parse.quote(ver)}?arch=source"}
+                for name, ver in dict.fromkeys([(c["source"], c["source_version"]),
+                                                (c["upstream"], c["upstream_version"])])]},
         } for c in components],
-        "dependencies": [{"ref": "spectrum_dump", "dependsOn": [c["name"] for c in components]}] +
-                        [{"ref": c["name"], "dependsOn": []} for c in components],
+        # Each component's own dependencies are not known here, so they are left out, not empty.
+        "dependencies": [{"ref": "spectrum_dump", "dependsOn": [c["name"] for c in components]}],
     }
     # The serial number follows from the contents, so the same binary gives the same SBOM.
     body = json.dumps(bom, sort_keys=True).encode()
@@ -166,13 +309,14 @@ def sbom(components, binary, version, platform, epoch):
 
 
 def main():
-    if len(sys.argv) != 6:
+    if len(sys.argv) != 7:
         sys.exit(__doc__.split("\n\n")[1])
-    link_log, binary, platform, notices_path, sbom_path = sys.argv[1:]
+    link_log, binary, preset, platform, folder, sbom_path = sys.argv[1:]
     version = os.environ["VERSION"]
-    components = components_of(linked_files(link_log))
-    print(built_using(components))
-    write_notices(notices_path, components, version, platform)
+    components = components_of(linked_objects(link_log))
+    print(", ".join(f"{c['upstream']} (= {c['upstream_version']})"
+                    for c in components if COMPONENTS[c["name"]].offers_source))
+    write_notices(folder, components, version, platform, preset)
     with open(sbom_path, "w") as out:
         json.dump(sbom(components, binary, version, platform, int(os.environ["SOURCE_DATE_EPOCH"])),
                   out, indent=2)

@@ -2,8 +2,8 @@
 # usage: packaging/windows_archive.sh (a job of release.sh, which exports SRC, WORK, OUT and
 # VERSION)
 # The Windows zip, in OUT: the exe, and its users' readme, the manual written for Windows, the
-# changelog, the licence and notices as plain text with CR LF line ends, the example frame and its
-# report; its SBOM beside it.
+# changelog, the licence, the notices and the licence texts they name (in licenses\), as plain
+# text with CR LF line ends, the example frame and its report; its SBOM beside it.
 set -euo pipefail
 packaging=$(dirname "$0")
 name=spectrum_dump-$VERSION-windows-x86_64
@@ -11,7 +11,7 @@ folder=$WORK/$name texts=$WORK/windows-texts
 mkdir -p "$texts" "$folder/examples"
 cp "$SRC/LICENSE" "$texts"
 python3 "$packaging/linked.py" "$WORK/windows.log" "$WORK/windows/usr/bin/spectrum_dump.exe" \
-  windows-x86_64 "$texts/THIRD-PARTY-NOTICES" "$OUT/$name.cdx.json" >/dev/null
+  windows windows-x86_64 "$texts" "$OUT/$name.cdx.json" >/dev/null
 "$packaging/readme.sh" windows >"$texts/README"
 groff -t -man -Tascii -P-cbou -rwindows=1 "$WORK/release/usr/share/man/man1/spectrum_dump.1" \
   >"$texts/MANUAL"
@@ -22,4 +22,6 @@ for text in README MANUAL CHANGELOG LICENSE THIRD-PARTY-NOTICES; do
 done
 cp "$SRC/examples/spectrum.bin" "$folder/examples"
 sed 's/$/\r/' "$SRC/examples/spectrum.txt" >"$folder/examples/spectrum.txt"
+mkdir "$folder/licenses"  # the licence texts the notices name
+for text in "$texts"/licenses/*; do sed 's/$/\r/' "$text" >"$folder/licenses/${text##*/}.txt"; done
 python3 "$packaging/archive.py" "$OUT/$name.zip" "$folder"
