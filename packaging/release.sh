@@ -34,15 +34,20 @@ for preset in release aarch64 windows; do "$packaging/build.sh" "$preset"; done
 # relinking: an export of the commit under one top folder.
 git -C "$repository" archive --format=tar --prefix="spectrum_dump-$VERSION/" HEAD |
   gzip -9n >"$OUT/spectrum_dump-$VERSION.tar.gz"
+if tar -tzf "$OUT/spectrum_dump-$VERSION.tar.gz" | grep -E '__pycache__|\.py[co]$' >&2; then
+  echo "release.sh: compiled Python is committed; remove it from git" >&2
+  exit 1
+fi
 
-# The archives, each with its readme, notices and SBOM; then the .debs, made from the Linux
-# archives' folders.
+# The archives, each with its readme, notices and SBOM; the source of the glibc the Linux ones
+# link; then the .debs, made from the Linux archives' folders.
 "$packaging/linux_archive.sh" release x86_64
 "$packaging/linux_archive.sh" aarch64 aarch64
 "$packaging/windows_archive.sh"
+"$packaging/glibc_source.sh"
 "$packaging/deb.sh" x86_64 amd64
 "$packaging/deb.sh" aarch64 arm64
 
 cd "$OUT"
-sha256sum spectrum_dump-"$VERSION"[.-]* spectrum-dump_"$VERSION"_* >SHA256SUMS
+sha256sum spectrum_dump-"$VERSION"[.-]* spectrum-dump_"$VERSION"_* glibc-* >SHA256SUMS
 cat SHA256SUMS
