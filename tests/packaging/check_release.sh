@@ -15,6 +15,9 @@ sha256sum --check --strict SHA256SUMS
 
 version=$(echo spectrum_dump-*-windows-x86_64.zip | sed 's/^spectrum_dump-//; s/-windows-x86_64.zip$//')
 tar -xzf "spectrum_dump-$version.tar.gz" -C "$work"
+# The source carries licence information for every file, and no compiled Python.
+(cd "$work/spectrum_dump-$version" && reuse lint --quiet)
+(! tar -tzf "spectrum_dump-$version.tar.gz" | grep -E '__pycache__|\.py[co]$')
 (cd "$work/spectrum_dump-$version" && cmake --preset release -DBUILD_TESTING=OFF >/dev/null &&
   cmake --build --preset release --target spectrum_dump >/dev/null &&
   cd examples && ../build/release/spectrum_dump) | cmp - "$report"
