@@ -230,10 +230,9 @@ The GNU C Library's source
 Relinking against another GNU C Library
   Take spectrum_dump-{version}.tar.gz from this release, the tool's complete
   source, and the build tools its README.md and docs/development.md name for
-  the preset {preset}. Put that library's
-  lib folder (its static and shared libraries, crt1.o and the like, as its
-  installation lays them out) at /path/to/glibc/lib, then in the unpacked
-  source folder run:
+  the preset {preset}. Put that library's lib folder (its static and shared
+  libraries, crt1.o and the like, as its installation lays them out) at
+  /path/to/glibc/lib, then in the unpacked source folder run:
 
     LDFLAGS=-B/path/to/glibc/lib/ cmake --preset {preset} -DBUILD_TESTING=OFF
     cmake --build --preset {preset}
