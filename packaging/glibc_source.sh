@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # usage: packaging/glibc_source.sh (a job of release.sh, which exports WORK and OUT)
-# The GNU C Library's exact source, in OUT beside the Linux binaries that link it: the upstream
-# tarball of Debian's glibc-source package as it is, and the package's debian folder, with
-# Debian's patches, packed deterministically. Stops the release unless both binaries link one
-# glibc, the newest the package archive has for each architecture (as of the last apt-get update),
-# and glibc-source is of that version.
+# The GNU C Library's exact source, in OUT beside the Linux binaries that link it: the tarball of
+# Debian's glibc-source package as it is, named for the Debian version (it is made after Debian's
+# patch step, so it holds GNU's release with Debian's patches applied, and GNU's own name would
+# promise GNU's bytes), and the package's debian folder under the same top folder, packed
+# deterministically. Stops the release unless both binaries link one glibc, the newest the package
+# archive has for each architecture (as of the last apt-get update), and glibc-source is of that
+# version and unchanged since it was installed.
 set -euo pipefail
 linked=$(cat "$WORK/built-using-x86_64" "$WORK/built-using-aarch64" | sort -u)
 [[ $linked =~ ^glibc\ \(=\ ([^\)]+)\)$ ]] ||
@@ -18,7 +20,12 @@ for package in libc6-dev:amd64 libc6-dev:arm64 glibc-source; do
     exit 1
   }
 done
-cp "/usr/src/glibc/glibc-${version%%-*}.tar.xz" "$OUT"
-mkdir "$WORK/glibc-source"
-cp -R /usr/src/glibc/debian "$WORK/glibc-source"
-python3 "$(dirname "$0")/archive.py" "$OUT/glibc-$version-debian.tar.gz" "$WORK/glibc-source/debian"
+if ! changed=$(dpkg --verify glibc-source) || [[ -n $changed ]]; then
+  echo "glibc_source.sh: /usr/src/glibc differs from the package glibc-source: $changed" >&2
+  exit 1
+fi
+top=glibc-${version%%-*}
+cp "/usr/src/glibc/$top.tar.xz" "$OUT/glibc-$version.tar.xz"
+mkdir -p "$WORK/glibc-source/$top"
+cp -R /usr/src/glibc/debian "$WORK/glibc-source/$top"
+python3 "$(dirname "$0")/archive.py" "$OUT/glibc-$version-debian.tar.gz" "$WORK/glibc-source/$top"

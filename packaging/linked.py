@@ -216,16 +216,19 @@ def write_notices(folder, components, version, platform, preset):
 
 
 def glibc_source_and_relink(glibc, version, preset):
-    upstream = glibc["upstream_version"].split("-")[0]
+    debian = glibc["upstream_version"]
+    upstream = debian.split("-")[0]
     return f"""
 The GNU C Library's source
   Its exact source travels with this release, as two files of the release set:
-  glibc-{upstream}.tar.xz, the upstream release, and
-  glibc-{glibc['upstream_version']}-debian.tar.gz, Debian's debian folder for
-  {glibc['upstream_version']}, whose patches/series lists the patches applied to it, in
-  order. They are the files of Debian's package glibc-source
-  {glibc['upstream_version']}, the same version as the libc6-dev this binary was linked
-  with (the release checks that). glibc-LICENSES is that source's file LICENSES.
+  glibc-{debian}.tar.xz, the GNU C Library {upstream} source with
+  Debian's patches for {debian} already applied, byte for byte
+  /usr/src/glibc/glibc-{upstream}.tar.xz of Debian's package glibc-source of
+  that version; and glibc-{debian}-debian.tar.gz, Debian's debian
+  folder (its build rules; patches/ lists the patches already applied, for
+  reference), which unpacks into the same folder, glibc-{upstream}. That
+  glibc-source is the version of the libc6-dev this binary was linked with
+  (the release checks that). glibc-LICENSES is that source's file LICENSES.
 
 Relinking against another GNU C Library
   Take spectrum_dump-{version}.tar.gz from this release, the tool's complete

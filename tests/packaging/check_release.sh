@@ -54,7 +54,7 @@ for arch in x86_64 aarch64; do
   built_using=$(dpkg-deb --field "$deb" Built-Using)
   # Only the GNU C Library's licence asks for its source: it is in the set, by its version.
   [[ $built_using =~ ^glibc\ \(=\ ([^\)]+)\)$ ]]
-  for file in "glibc-${BASH_REMATCH[1]}-debian.tar.gz" "glibc-${BASH_REMATCH[1]%%-*}.tar.xz"; do
+  for file in "glibc-${BASH_REMATCH[1]}-debian.tar.gz" "glibc-${BASH_REMATCH[1]}.tar.xz"; do
     grep -q "  $file\$" SHA256SUMS && grep -q "$file" "$folder/THIRD-PARTY-NOTICES"
   done
 done
