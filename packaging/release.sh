@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
 # usage: packaging/release.sh OUTDIR
-# Makes the release set of the committed sources in OUTDIR: the source tarball; static, stripped
-# Linux builds for x86-64 and aarch64 as .tar.gz and .deb, the Windows x86-64 exe as .zip, each
-# with the licence and the notices of what it links, and an SBOM per binary; and SHA256SUMS. It
-# builds from an export of HEAD in its own folders, so the working tree is left as it was, and
-# pins whatever else could vary (time, paths, owners, order, umask, locale, file system), so that
-# any rebuild of the same commit gives the same bytes. Each job is a script beside this one; they
-# take the folders and the version from the environment this script exports.
+# Makes the release set of the committed sources in OUTDIR, a new or empty folder: the source
+# tarball; static, stripped Linux builds for x86-64 and aarch64 as .tar.gz and .deb, the Windows
+# x86-64 exe as .zip, each with the licence and the notices of what it links, and an SBOM per
+# binary; the source of the glibc they link; and SHA256SUMS. It builds from an export of HEAD in
+# its own folders, so the working tree is left as it was, and pins whatever else could vary
+# (time, paths, owners, order, umask, locale, file system), so that any rebuild of the same
+# commit gives the same bytes. Each job is a script beside this one; they take the folders and
+# the version from the environment this script exports.
 set -euo pipefail
 (($# == 1)) || { sed -n 2p "$0" >&2; exit 2; }
 packaging=$(cd "$(dirname "$0")" && pwd)
 mkdir -p "$1"
+# SHA256SUMS sums the set by its names' patterns, which an old set's files would match too.
+[[ -z $(ls -A "$1") ]] || { echo "release.sh: $1 is not empty; give a new or empty folder" >&2; exit 1; }
 OUT=$(cd "$1" && pwd)
 
 repository=$(git -C "$packaging" rev-parse --show-toplevel)
