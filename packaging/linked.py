@@ -48,7 +48,12 @@ Part = collections.namedtuple("Part", "component what file member licence copyri
 FSF_GCC = "1986-2022 Free Software Foundation, Inc."
 GCC_RUNTIME = "GPL-3.0-or-later WITH GCC-exception-3.1"
 GDTOA = r"lib64_libmingwex_a-(dmisc|dtoa|g_\w*fmt|gdtoa|gethex|gmisc|hd_init|hexnan|misc|smisc|strtod|strtodg" \
-        r"|strtof|strtopx|sum|ulp|mingw_pformat)\.o"
+        r"|strtof|strtopx|sum|ulp)\.o"
+# Keith Marshall's printf family (stdio/mingw_*printf.c, misc/basename.c, misc/dirname.c), and the
+# members built from mingw-w64-crt/misc, which is in the public domain.
+KEITH_MARSHALL = r"lib64_libmingwex_a-(basename|dirname|mingw_v?(f|sn?)?printf)\.o"
+MINGW_MISC = r"lib64_lib(mingwex|msvcrt_common|msvcrt_extra)_a-(fe[a-z]+|strnlen|wcsnlen|mingw_matherr|mbrtowc" \
+             r"|wcrtomb|__p__(acmdln|commode|fmode)|invalid_parameter_handler)\.o"
 PARTS = [
     Part("glibc", "the GNU C Library", r"libc\.a|libm(-[0-9.]+|vec)?\.a|r?crt1\.o|crt[in]\.o", None,
          "LGPL-2.1-or-later AND LicenseRef-glibc-LICENSES", ["1991-2022 Free Software Foundation, Inc."],
@@ -72,8 +77,17 @@ PARTS = [
     Part("mingw-w64 runtime", "gdtoa, number formatting and parsing", r"libmingwex\.a",
          r"lib64_libmingwex_a-(strtodnrp|qnan)\.o", "LicenseRef-gdtoa-David-Gay",
          ["2004, 2005 David M. Gay", "1998, 2000 Lucent Technologies"], ["gdtoa-David-Gay"]),
+    # stdio/mingw_pformat.c: Debian's copyright file lists it under both Lucent's and Keith Marshall's.
+    Part("mingw-w64 runtime", "printf's formatting engine (stdio/mingw_pformat.c)", r"libmingwex\.a",
+         r"lib64_libmingwex_a-mingw_pformat\.o", "LicenseRef-gdtoa-Lucent AND LicenseRef-Keith-Marshall",
+         ["1997-2001 Lucent Technologies", "Keith Marshall"], ["gdtoa-Lucent", "Keith-Marshall"]),
     Part("mingw-w64 runtime", "gdtoa, number formatting and parsing", r"libmingwex\.a", GDTOA,
          "LicenseRef-gdtoa-Lucent", ["1997-2001 Lucent Technologies"], ["gdtoa-Lucent"]),
+    Part("mingw-w64 runtime", "printf's entry points (stdio/mingw_*printf.c)", r"libmingwex\.a", KEITH_MARSHALL,
+         "LicenseRef-Keith-Marshall", ["Keith Marshall"], ["Keith-Marshall"]),
+    Part("mingw-w64 runtime", "floating-point environment, string length and wide-character helpers (misc)",
+         r"lib(mingwex|msvcrt)\.a", MINGW_MISC, "LicenseRef-mingw-w64-public-domain",
+         ["none: in the public domain"], ["mingw-w64-public-domain"]),
     Part("mingw-w64 runtime", "the C library extensions and import libraries",
          r"lib(mingwex|moldname|msvcrt|kernel32)\.a", None, "ZPL-2.1", ["2009-2016 the mingw-w64 project"],
          ["ZPL-2.1"]),
@@ -94,6 +108,7 @@ TEXTS = {
     "mingw-w64-public-domain": ("package", "public-domain"),
     "gdtoa-David-Gay": ("package", "David-Gay"),
     "gdtoa-Lucent": ("package", "Lucent"),
+    "Keith-Marshall": ("package", "Keith-Marshall"),
     "ZPL-2.1": ("package", "ZPL-2.1"),
     "MIT-winpthreads": ("package", "expat"),
     "BSD-3-Clause-Lockless": ("package", "BSD-3-clause-Lockless"),
@@ -157,7 +172,8 @@ def components_of(objects):
         c["parts"].sort(key=PARTS.index)
         c["upstream"], c["upstream_version"] = upstream_of(c, COMPONENTS[c["name"]].upstream)
         c["licence"] = " AND ".join(dict.fromkeys(
-            f"({p.licence})" if " OR " in p.licence else p.licence for p in c["parts"]))
+            term for p in c["parts"]
+            for term in ([f"({p.licence})"] if " OR " in p.licence else p.licence.split(" AND "))))
     purls = set()
     distro = "debian-" + re.search(r'^VERSION_ID="?([0-9]+)', open("/etc/os-release").read(), re.M).group(1)
     for c in ordered:
