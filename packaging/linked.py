@@ -12,6 +12,7 @@ SOURCE_DATE_EPOCH); prints the Built-Using field for a .deb of BINARY (PRESET's 
 """
 import collections
 import functools
+import glob
 import hashlib
 import json
 import os
@@ -43,7 +44,7 @@ COMPONENTS = {
 # that are the part, its licence (SPDX), its copyright and the licence texts it invokes (keys of
 # TEXTS). The first part whose file and member match takes a linked object. Reviewed by hand
 # against the copyright files of the Debian packages that ship the files, and where those are
-# silent (soft-fp, Ryu) against the part's own sources.
+# silent (soft-fp, Ryu, libiberty's demangler) against the part's own sources.
 Part = collections.namedtuple("Part", "component what file member licence copyright texts")
 FSF_GCC = "1986-2022 Free Software Foundation, Inc."
 GCC_RUNTIME = "GPL-3.0-or-later WITH GCC-exception-3.1"
@@ -58,18 +59,22 @@ PARTS = [
     Part("glibc", "the GNU C Library", r"libc\.a|libm(-[0-9.]+|vec)?\.a|r?crt1\.o|crt[in]\.o", None,
          "LGPL-2.1-or-later AND LicenseRef-glibc-LICENSES", ["1991-2022 Free Software Foundation, Inc."],
          ["LGPL-2.1", "glibc-LICENSES"]),
-    Part("libstdc++", "Ryu, the shortest float formatting of std::to_chars", r"libstdc\+\+\.a",
-         r"floating_to_chars\.o", "Apache-2.0 OR BSL-1.0", ["2018 Ulf Adams"], ["Apache-2.0"]),
+    # Ryu is offered under Apache-2.0 OR BSL-1.0; the release uses it under Apache-2.0.
+    Part("libstdc++", "Ryu, the shortest float formatting of std::to_chars (offered under Apache-2.0 OR"
+         " BSL-1.0, used under Apache-2.0)", r"libstdc\+\+\.a", r"floating_to_chars\.o", "Apache-2.0",
+         ["2018 Ulf Adams"], ["Apache-2.0"]),
+    # libiberty's demangler, which libstdc++'s verbose terminate handler calls.
+    Part("libstdc++", "libiberty's C++ demangler", r"libstdc\+\+\.a", r"cp-demangle\.o",
+         "GPL-2.0-or-later WITH GCC-exception-2.0", ["2003-2022 Free Software Foundation, Inc."],
+         ["GPL-2", "GCC-exception-2.0-libiberty"]),
     Part("libstdc++", "the C++ standard library", r"libstdc\+\+\.a", None, GCC_RUNTIME, [FSF_GCC],
          ["GPL-3", "GCC-exception-3.1"]),
-    # soft-fp, shared with the GNU C Library: "In addition to the permissions in the GNU Lesser
-    # General Public License, the Free Software Foundation gives you unlimited permission to link
-    # the compiled version of this file into combinations with other programs, and to distribute
-    # those combinations without any restriction coming from the use of this file."
-    Part("libgcc", "soft-fp, the software floating point of 128-bit long double", r"libgcc\.a",
+    # soft-fp, shared with the GNU C Library: LGPL-2.1-or-later with a linking exception.
+    Part("libgcc", "soft-fp, the software floating point of 128-bit long double",
+         r"libgcc\.a",
          r"(add|sub|mul|div|neg|eq|ne|ge|gt|le|lt|unord|fix|fixuns|float|floatun|extend|trunc)[a-z]*[0-9]?\.o"
          r"|sfp-exceptions\.o", "LGPL-2.1-or-later WITH GCC-exception-2.0",
-         ["1997-2022 Free Software Foundation, Inc."], ["LGPL-2.1"]),
+         ["1997-2022 Free Software Foundation, Inc."], ["LGPL-2.1", "GCC-exception-2.0-soft-fp"]),
     Part("libgcc", "the runtime support and unwinder", r"libgcc(_eh)?\.a|crt(begin|end)S?\.o", None,
          GCC_RUNTIME, [FSF_GCC], ["GPL-3", "GCC-exception-3.1"]),
     Part("mingw-w64 runtime", "the start-up code (crt)", r"crt2\.o|libmingw32\.a", None,
@@ -95,16 +100,34 @@ PARTS = [
          ["2011-2016 mingw-w64 project", "2010 Lockless Inc. (pthread.h)"], ["MIT-winpthreads", "BSD-3-Clause-Lockless"]),
 ]
 
+# No source of GCC's libiberty is installed here: its linking exception as libiberty/cp-demangle.c
+# of GCC 12 words it.
+LIBIBERTY_EXCEPTION = """In addition to the permissions in the GNU General Public License, the
+Free Software Foundation gives you unlimited permission to link the
+compiled version of this file into combinations with other programs,
+and to distribute those combinations without any restriction coming
+from the use of this file.  (The General Public License restrictions
+do apply in other respects; for example, they cover modification of
+the file, and distribution when not linked into a combined
+executable.)
+"""
+
 # The licence texts, each a file in licenses/: where this machine has it. A pair (package, name)
 # is the text of the licence called name in the DEP-5 copyright file of the Debian package that
-# ships the component; a pair (file, first line) the text from that line to the next blank line
-# followed by a blank line.
+# ships the component; ("glibc-source", member) the file member of the GNU C Library's source that
+# glibc-source installs, and (that, first line) the paragraph from first line to the next blank line;
+# a pair (file, first line) the text from that line to the next blank line followed by a blank line;
+# ("quoted", text) the text itself.
 TEXTS = {
     "LGPL-2.1": "/usr/share/common-licenses/LGPL-2.1",
+    "GPL-2": "/usr/share/common-licenses/GPL-2",
     "GPL-3": "/usr/share/common-licenses/GPL-3",
     "Apache-2.0": "/usr/share/common-licenses/Apache-2.0",
     "GCC-exception-3.1": ("/usr/share/doc/libgcc-s1/copyright", "GCC RUNTIME LIBRARY EXCEPTION"),
-    "glibc-LICENSES": "glibc-source",
+    "GCC-exception-2.0-libiberty": ("quoted", LIBIBERTY_EXCEPTION),
+    "GCC-exception-2.0-soft-fp": ("glibc-source", "soft-fp/soft-fp.h",
+                                  "   In addition to the permissions in the GNU Lesser General Public"),
+    "glibc-LICENSES": ("glibc-source", "LICENSES"),
     "mingw-w64-public-domain": ("package", "public-domain"),
     "gdtoa-David-Gay": ("package", "David-Gay"),
     "gdtoa-Lucent": ("package", "Lucent"),
@@ -188,13 +211,16 @@ def components_of(objects):
 
 def licence_text(name, components):
     where = TEXTS[name]
-    if where == "glibc-source":  # glibc's own file of the notices of parts from other authors
-        glibc = next(c for c in components if c["name"] == "glibc")
-        tarball = f"/usr/src/glibc/glibc-{glibc['upstream_version'].split('-')[0]}.tar.xz"
-        with tarfile.open(tarball) as source:
-            return source.extractfile(f"{os.path.basename(tarball)[:-7]}/LICENSES").read().decode()
     if isinstance(where, str):
         return open(where).read()
+    if where[0] == "quoted":
+        return where[1]
+    if where[0] == "glibc-source":  # the tarball glibc_source.sh checks against the linked glibc
+        text = glibc_source_file(where[1])
+        if len(where) == 2:
+            return text
+        start = text.index(where[2])
+        return "".join(line.strip() + "\n" for line in text[start:text.index("\n\n", start)].split("\n"))
     path, first = where
     if path == "package":
         package = next(c["package"] for c in components if name in (t for p in c["parts"] for t in p.texts))
@@ -206,9 +232,30 @@ def licence_text(name, components):
     return text[start:text.index("\n\n\n", start) + 1]
 
 
+@functools.cache
+def glibc_source_file(member):
+    """A file of the GNU C Library's source, from the one tarball glibc-source installs."""
+    tarball, = glob.glob("/usr/src/glibc/glibc-*.tar.xz")
+    with tarfile.open(tarball) as source:
+        return source.extractfile(f"{os.path.basename(tarball)[:-len('.tar.xz')]}/{member}").read().decode()
+
+
+def check_texts(part):
+    """Every licence and exception a part names has a text among the part's: GPL-3.0-or-later the
+    text GPL-3, GCC-exception-2.0 one whose name starts so, LicenseRef-NAME the text NAME."""
+    for name in re.findall(r"[\w.+-]+", part.licence):
+        if name in ("AND", "OR", "WITH"):
+            continue
+        stem = re.sub(r"(\.0)?(-or-later|-only)?$", "", name.removeprefix("LicenseRef-"))
+        if not any(text.startswith(stem) for text in part.texts):
+            sys.exit(f"linked.py: {part.what}: no text for {name} among {part.texts}")
+
+
 def write_notices(folder, components, version, platform, preset):
     suffix = ".txt" if platform.startswith("windows") else ""  # as the zip names its texts
     os.makedirs(f"{folder}/licenses", exist_ok=True)
+    for p in PARTS:
+        check_texts(p)
     texts = dict.fromkeys(t for c in components for p in c["parts"] for t in p.texts)
     for name in texts:
         with open(f"{folder}/licenses/{name}", "w") as out:
