@@ -70,7 +70,7 @@ PARTS = [
     Part("libstdc++", "the C++ standard library", r"libstdc\+\+\.a", None, GCC_RUNTIME, [FSF_GCC],
          ["GPL-3", "GCC-exception-3.1"]),
     # soft-fp, shared with the GNU C Library: LGPL-2.1-or-later with a linking exception.
-    Part("libgcc", "soft-fp, the software floating point of 128-bit long double",
+    Part("libgcc", "soft-fp, software floating point for 128-bit floats (__float128; long double on aarch64)",
          r"libgcc\.a",
          r"(add|sub|mul|div|neg|eq|ne|ge|gt|le|lt|unord|fix|fixuns|float|floatun|extend|trunc)[a-z]*[0-9]?\.o"
          r"|sfp-exceptions\.o", "LGPL-2.1-or-later WITH GCC-exception-2.0",
