@@ -20,6 +20,7 @@ import re
 import subprocess
 import sys
 import tarfile
+import textwrap
 import time
 import urllib.parse
 import uuid
@@ -251,6 +252,12 @@ def check_texts(part):
             sys.exit(f"linked.py: {part.what}: no text for {name} among {part.texts}")
 
 
+def fill(text, indent="", hang=""):
+    """text as lines of at most 78 columns, names and SPDX identifiers unbroken."""
+    return textwrap.fill(text, 78, initial_indent=indent, subsequent_indent=hang, break_long_words=False,
+                         break_on_hyphens=False) + "\n"
+
+
 def write_notices(folder, components, version, platform, preset):
     suffix = ".txt" if platform.startswith("windows") else ""  # as the zip names its texts
     os.makedirs(f"{folder}/licenses", exist_ok=True)
@@ -261,18 +268,20 @@ def write_notices(folder, components, version, platform, preset):
         with open(f"{folder}/licenses/{name}", "w") as out:
             out.write(licence_text(name, components))
     with open(f"{folder}/THIRD-PARTY-NOTICES", "w") as notices:
-        notices.write(f"Third-party notices for spectrum_dump {version} ({platform})\n\n"
-                      "spectrum_dump is under the MIT licence (LICENSE). Its binary holds parts of these\n"
-                      "components, linked statically; the licence texts named are files in the folder\n"
-                      "licenses beside this one.\n")
+        notices.write(f"Third-party notices for spectrum_dump {version} ({platform})\n\n")
+        notices.write(fill(f"spectrum_dump is under the MIT licence (LICENSE{suffix}). Its binary holds parts of "
+                           "these components, linked statically; the licence texts named are files in the folder "
+                           "licenses beside this one."))
         for c in components:
-            notices.write(f"\n{c['name']}, {COMPONENTS[c['name']].title}, version {c['upstream_version']}\n"
-                          f"  as Debian's package {c['package']} {c['version']} ({c['arch']}) holds it,\n"
-                          f"  built from Debian's source package {c['source']} {c['source_version']}\n"
-                          f"  Licence: {c['licence']}\n")
+            notices.write("\n" + fill(f"{c['name']}, {COMPONENTS[c['name']].title}, version {c['upstream_version']}",
+                                      hang="  ")
+                          + fill(f"as Debian's package {c['package']} {c['version']} ({c['arch']}) holds it, built "
+                                 f"from Debian's source package {c['source']} {c['source_version']}", "  ", "  ")
+                          + fill(f"Licence: {c['licence']}", "  ", "    "))
             for p in c["parts"]:
-                notices.write(f"  - {p.what}: Copyright {'; '.join(p.copyright)}\n"
-                              f"    {p.licence}; texts: {', '.join(t + suffix for t in p.texts)}\n")
+                notices.write(fill(f"- {p.what}: Copyright {'; '.join(p.copyright)}", "  ", "    ")
+                              + fill(f"Licence: {p.licence}", "    ", "      ")
+                              + f"    Licence texts: {', '.join(t + suffix for t in p.texts)}\n")
         glibc = next((c for c in components if COMPONENTS[c["name"]].offers_source), None)
         if glibc:
             notices.write(glibc_source_and_relink(glibc, version, preset))

@@ -25,7 +25,7 @@ tar -xzf "spectrum_dump-$version.tar.gz" -C "$work"
 # FOLDER NOTICES: every licence text the notices name is a file in FOLDER/licenses, and they
 # point to no path outside the archive.
 licence_texts() {
-  sed -n 's/.*; texts: //p' "$2" | tr -d '\r' | tr ',' '\n' |
+  sed -n 's/^ *Licence texts: //p' "$2" | tr -d '\r' | tr ',' '\n' |
     while read -r text; do test -s "$1/licenses/$text"; done
   (! grep /usr/share "$2")
 }
