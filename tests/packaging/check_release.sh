@@ -3,8 +3,9 @@
 # Tests the release set as users get it, from the packages alone: the sums; the source tarball
 # builds the tool; each archive's tool, hardened, on its example frame on its own target, with
 # its licence, notices, changelog, a readme for its users and an SBOM that validates and matches
-# it; the .debs hold the archives' binaries and pass lintian. Then each readme's steps, as
-# written: the zip's under Wine, the x86-64 tarball's and the amd64 .deb's on a fresh Debian 12.
+# it; the .debs hold the archives' binaries, with the notices' licences in their copyright
+# file, and pass lintian. Then each readme's steps, as written: the zip's under Wine, the x86-64
+# tarball's and the amd64 .deb's on a fresh Debian 12.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 report=$root/examples/spectrum.txt
@@ -30,6 +31,15 @@ licence_texts() {
   (! grep /usr/share "$2")
 }
 
+# NOTICES: the licences of its components, each term on a line in DEP-5's words, but for those
+# of the texts beside the notices (LicenseRef-).
+deb_licence_terms() {
+  awk '/^  Licence: / { on = 1; printf " AND " } /^  - / { on = 0 }
+    on { sub(/^ *(Licence: )?/, ""); printf "%s ", $0 }' "$1" |
+    sed -E 's/ +AND +/\n/g; s/ +$//' | grep -v -e '^$' -e LicenseRef- |
+    sed -E 's/(\.0)?-or-later/+/; s/ WITH ([^ ]+)/ with \1 exception/' | sort -u
+}
+
 sboms=()
 declare -A debian_arch=([x86_64]=amd64 [aarch64]=arm64)
 for arch in x86_64 aarch64; do
@@ -51,6 +61,11 @@ for arch in x86_64 aarch64; do
   sboms+=("${archive%.tar.gz}.cdx.json" "$folder/spectrum_dump")
   deb=spectrum-dump_${version}_${debian_arch[$arch]}.deb
   dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/bin/spectrum_dump | cmp - "$folder/spectrum_dump"
+  # Its copyright file names, in DEP-5's words, each licence the notices give.
+  dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/spectrum-dump/copyright >"$work/copyright"
+  deb_licence_terms "$folder/THIRD-PARTY-NOTICES" | while read -r term; do
+    sed -n '/^Files: usr\/bin/,/^Comment:/p' "$work/copyright" | tr -s '\n ' '  ' | grep -qF "$term"
+  done
   built_using=$(dpkg-deb --field "$deb" Built-Using)
   # Only the GNU C Library's licence asks for its source: it is in the set, by its version.
   [[ $built_using =~ ^glibc\ \(=\ ([^\)]+)\)$ ]]
