@@ -22,12 +22,14 @@ TEST(Output, TiedOutputFlushesItsTieFirstAndWritesAtOnce) {
   EXPECT_EQ(both, "header\nwarning\nlisting\n");
 }
 
-TEST(Output, TextLongerThanTheBufferArrivesWholeAndInOrder) {
+TEST(Output, TextBeyondTheBufferArrivesWholeAndInOrder) {
   std::string text;
   StringOutput out(text);
   std::string expected;
+  // Runs of short lines that fill the buffer many times over, each run ended by a line longer
+  // than the whole buffer.
   for (std::uint64_t line = 0; line < 400; ++line) {
-    const std::string filler(line % 7 == 0 ? 1500 : line % 50, 'x');
+    const std::string filler(line % 100 == 99 ? 1500 : line % 50, 'x');
     out.print(line, " ", filler, "\n");
     expected += std::to_string(line) + " " + filler + "\n";
   }

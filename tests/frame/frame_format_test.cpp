@@ -82,8 +82,13 @@ TEST(DerivedSizes, AreExactAndNeverWrap) {
 TEST(ExactSizeDeathTest, StopsRatherThanWrapPastItsTopLimb) {
   const ExactSize max{kMax};
   const ExactSize just_below_2to160 = max * max * ExactSize{std::uint64_t{1} << 32};
-  EXPECT_DEATH((void)(max * max * max), "");
+  const ExactSize two_to_128 =
+      ExactSize{std::uint64_t{1} << 63} * ExactSize{std::uint64_t{1} << 63} * ExactSize{4};
   EXPECT_DEATH((void)(just_below_2to160 + just_below_2to160), "");
+  EXPECT_DEATH((void)(max * max * max), "");
+  // Past the top limb only by a row's last carry, and only in the product's top limbs.
+  EXPECT_DEATH((void)(ExactSize{UINT32_MAX} * just_below_2to160), "");
+  EXPECT_DEATH((void)(two_to_128 * two_to_128), "");
 }
 #endif
 
