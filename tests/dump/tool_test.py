@@ -8,12 +8,14 @@ usage, from the source tree:
   python3 -B -m tests.dump.tool_test --corpus DIRECTORY   (writes each case's spectrum.bin there
       as a fuzzing seed)
 """
+import fcntl
 import os
 import signal
 import struct
 import subprocess
 import sys
 import tempfile
+import termios
 import threading
 import time
 
@@ -156,6 +158,20 @@ class Harness:
             shared = self.run(cwd, content, args, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
             self.check(f"{name} (one pipe)", (shared.stdout, shared.returncode), (text({"out", "err"}), status))
 
+    def run_read_ahead(self):
+        """From a FIFO holding more, the tool takes 112 bytes, the header and the 16 samples the
+        report lists at most, as its manual says, and leaves the rest unread."""
+        content = frame(SIXTEEN, **FOUR_BY_FOUR) + bytes(4096)
+        with tempfile.TemporaryDirectory() as cwd:
+            path = os.path.join(cwd, "spectrum.bin")
+            os.mkfifo(path)
+            fifo = os.open(path, os.O_RDWR)  # lets the tool's open through, and tells what is left
+            os.write(fifo, content)
+            self.run(cwd, None, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            left = struct.unpack("i", fcntl.ioctl(fifo, termios.FIONREAD, bytes(4)))[0]
+            os.close(fifo)
+        self.check("reads at most 112 bytes", len(content) - left, 112)
+
     def run_write_error(self, name, preexec, status):
         reader, writer = os.pipe()
         os.close(reader)
@@ -177,6 +193,8 @@ def main(command):
     harness = Harness(command, windows)
     for row in CASES + (WINDOWS_CASES if windows else POSIX_CASES):
         harness.run_case(*row)
+    if not windows:
+        harness.run_read_ahead()
     for row in [] if windows else WRITE_ERRORS:
         harness.run_write_error(*row)
     # The shipped example and its report, as the README shows them, are the worked example's.
