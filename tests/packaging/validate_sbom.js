@@ -9,7 +9,7 @@ const { readFileSync } = require('fs')
 const CDX = require('@cyclonedx/cyclonedx-library')
 
 async function main (paths) {
-  const validator = new CDX.Validation.JsonStrictValidator(CDX.Spec.Version.v1dot6)
+  const validator = new CDX.Validation.JsonStrictValidator('1.6')  // the schema version
   let failed = 0
   for (const path of paths) {
     const errors = await validator.validate(readFileSync(path, 'utf8'))
