@@ -18,9 +18,6 @@ class Input {
   virtual std::size_t read(std::span<std::byte> bytes) = 0;
 
  protected:
-  Input() = default;
-  Input(const Input&) = default;
-  Input& operator=(const Input&) = default;
   ~Input() = default;
 };
 

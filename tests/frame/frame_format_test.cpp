@@ -78,6 +78,13 @@ TEST(DerivedSizes, AreExactAndNeverWrap) {
   }
 }
 
+TEST(ExactSize, HasRoomForTheDigitsOfItsLargestValues) {
+  std::array<char, ExactSize::kDecimalCapacity> digits{};
+  const ExactSize max{kMax};
+  EXPECT_EQ((max * max * ExactSize{std::uint64_t{1} << 32}).to_decimal(digits),
+            "1461501637330902918045228507687754344473139609600");  // 2^160 - 2^97 + 2^32
+}
+
 #if GTEST_HAS_DEATH_TEST && !defined(_WIN32)
 TEST(ExactSizeDeathTest, StopsRatherThanWrapPastItsTopLimb) {
   const ExactSize max{kMax};
