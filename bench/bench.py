@@ -114,10 +114,11 @@ def report(work, before):
     if before:
         programs["before"] = [before]
     directory = example(work)
-    # Alternating rounds: a slow spell of the machine falls on every program alike.
+    # Alternating rounds, each in the other order from the last: a slow spell of the machine,
+    # or an advantage of going first, falls on every program alike.
     times = {name: [] for name in programs}
-    for _ in range(ROUNDS):
-        for name, command in programs.items():
+    for round_number in range(ROUNDS):
+        for name, command in list(programs.items())[::-1 if round_number % 2 else 1]:
             times[name].append(wall_time(command, directory))
     print(f"{'on the example':<24}{'instructions':>14}{'wall/run':>11}{'ratio to floor':>16}")
     for name, command in list(programs.items()) + [("od", OD)]:
