@@ -52,9 +52,9 @@ def scratch(parent, name, content, size=None):
     return directory
 
 
-def example(work):
+def example_frame():
     with open(EXAMPLE, "rb") as f:
-        return scratch(work, "example", f.read())
+        return f.read()
 
 
 def instructions(command, cwd):
@@ -77,8 +77,7 @@ def wall_time(command, cwd):
 
 
 def check(tool, work):
-    with open(EXAMPLE, "rb") as f:
-        content = f.read()
+    content = example_frame()
     counts = {
         "example": instructions([tool], scratch(work, "example", content)),
         "example in 1 TiB": instructions([tool], scratch(work, "sparse", content, TIB)),
@@ -113,7 +112,7 @@ def report(work, before):
                 "floor": [os.path.join(build, "cost_floor")]}
     if before:
         programs["before"] = [before]
-    directory = example(work)
+    directory = scratch(work, "example", example_frame())
     # Alternating rounds, each in the other order from the last: a slow spell of the machine,
     # or an advantage of going first, falls on every program alike.
     times = {name: [] for name in programs}
