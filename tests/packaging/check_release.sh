@@ -94,8 +94,6 @@ grep -q -i 'terminal' "$folder/README.txt"
 # Randomised addresses and NX.
 x86_64-w64-mingw32-objdump -p "$folder/spectrum_dump.exe" >"$work/pe"
 for mark in HIGH_ENTROPY_VA DYNAMIC_BASE NX_COMPAT; do grep -q "$mark" "$work/pe"; done
-(cd "$folder/examples" && sh "$root/cmake/wine-run.sh" "$work/wine" ../spectrum_dump.exe) |
-  cmp - <(sed 's/$/\r/' "$report")
 sboms+=("${archive%.zip}.cdx.json" "$folder/spectrum_dump.exe")
 python3 "$root/tests/packaging/check_sbom.py" "${sboms[@]}"
 "$root/tests/packaging/validate_sbom.js" ./*.cdx.json
