@@ -6,6 +6,12 @@
 
 #include "dump/driver.h"
 
+// A C library with 32-bit offsets refuses to open a file past 2 GiB (EOVERFLOW), and captures
+// grow that large. The build asks every target for 64-bit offsets; this holds it to that.
+#if defined(__GLIBC__) && !defined(__USE_FILE_OFFSET64)
+#error "spectrum_dump needs 64-bit file offsets: compile with -D_FILE_OFFSET_BITS=64"
+#endif
+
 namespace {
 
 constexpr const char* kInputName = "spectrum.bin";

@@ -100,10 +100,22 @@ CASES = [
          range_size=6, doppler_size=1, frame_size=72),
     ("arguments are ignored", frame(WORKED), WORKED_REPORT, 0, ["other.bin", "--help", "-"]),
 ]
+LARGE = {"frame_size": 48 + 4 * (1 << 30), "range_size": 1 << 30, "doppler_size": 1}
+
+
+def large_capture(path):
+    """A consistent capture past 4 GiB, sparse: its header and first samples, then a hole."""
+    with open(path, "wb") as f:
+        f.write(frame(SIXTEEN, **LARGE))
+        f.truncate(LARGE["frame_size"])
+
+
+# A 32-bit build opens a file past 2 GiB only with 64-bit file offsets.
+LARGE_CASE = ("capture past 4 GiB", large_capture, [("out", report(**LARGE)), listing(16, SIXTEEN_TEXT)], 0)
 # A directory opens on POSIX systems and the read then fails; Windows refuses the open.
 POSIX_CASES = [("directory named spectrum.bin", os.mkdir, CANNOT_READ_HEADER, 1),
-               ("header in pieces from a FIFO", Pieces(frame(WORKED)), WORKED_REPORT, 0)]
-WINDOWS_CASES = [("directory named spectrum.bin", os.mkdir, CANNOT_OPEN, 1)]
+               ("header in pieces from a FIFO", Pieces(frame(WORKED)), WORKED_REPORT, 0), LARGE_CASE]
+WINDOWS_CASES = [("directory named spectrum.bin", os.mkdir, CANNOT_OPEN, 1), LARGE_CASE]
 # (samples in the frame, bytes the tool takes): the header, then the samples it lists.
 READ_LIMITS = [([], 48), (WORKED[:2], 56), (SIXTEEN, 112)]
 # Write errors are not detected and leave the status as it is, but SIGPIPE ends the tool when its
