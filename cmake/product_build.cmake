@@ -19,12 +19,24 @@ add_library(spectrum_dump_hardening INTERFACE)  # compile flags, linked by the p
 set(SPECTRUM_DUMP_LINK_OPTIONS "")              # link flags, for the tool alone
 set(static_modes -static)                       # the first that links is taken
 set(dynamic_mode "")
-# ELF platforms. The Windows exe is relocatable (dynamic base, high-entropy VA) and NX by default,
-# and mingw-w64's stack protector would import ADVAPI32.dll for its canary, so it goes without;
+# The stack protector and fortified library calls wherever GCC or clang builds, the Windows exe
+# included: there mingw-w64 fortifies to level 2 at most, and GCC's libssp, linked for both, takes
+# its canary from ADVAPI32.dll (a part of every Windows). Optimised builds only: fortification
+# needs the optimiser.
+if(SPECTRUM_DUMP_HARDENING AND CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang" AND NOT APPLE)
+  if(WIN32)
+    set(fortify_level 2)
+    target_link_options(spectrum_dump_hardening INTERFACE -fstack-protector-strong)  # links libssp
+  else()
+    set(fortify_level 3)
+  endif()
+  target_compile_options(spectrum_dump_hardening INTERFACE -fstack-protector-strong
+    "$<$<NOT:$<CONFIG:Debug>>:-U_FORTIFY_SOURCE;-D_FORTIFY_SOURCE=${fortify_level}>")
+endif()
+# ELF platforms. The Windows exe is relocatable (dynamic base, high-entropy VA) and NX by default;
 # macOS makes every program position-independent and its linker takes no -z options.
 if(SPECTRUM_DUMP_HARDENING AND CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang" AND NOT WIN32 AND NOT APPLE)
-  target_compile_options(spectrum_dump_hardening INTERFACE
-    -fPIE -fstack-protector-strong "$<$<NOT:$<CONFIG:Debug>>:-U_FORTIFY_SOURCE;-D_FORTIFY_SOURCE=3>")
+  target_compile_options(spectrum_dump_hardening INTERFACE -fPIE)
   list(APPEND SPECTRUM_DUMP_LINK_OPTIONS LINKER:-z,relro,-z,now)
   # Compact relative relocations: a position-independent program relocates itself at start-up,
   # and the packed form costs it a fifth fewer instructions. Some linkers know the option only
