@@ -2,14 +2,15 @@
 # usage: packaging/windows_archive.sh (a job of release.sh, which exports SRC, WORK, OUT and
 # VERSION)
 # The Windows zip, in OUT: the exe, and its users' readme, the manual written for Windows, the
-# changelog, the licence, the notices and the licence texts they name (in licenses\), as plain
-# text with CR LF line ends, the example frame and its report; its SBOM beside it.
+# changelog, the licence, the security policy, the notices and the licence texts they name (in
+# licenses\), as plain text with CR LF line ends, the example frame and its report; its SBOM
+# beside it.
 set -euo pipefail
 packaging=$(dirname "$0")
 name=spectrum_dump-$VERSION-windows-x86_64
 folder=$WORK/$name texts=$WORK/windows-texts
 mkdir -p "$texts" "$folder/examples"
-cp "$SRC/LICENSE" "$texts"
+cp "$SRC/LICENSE" "$SRC/SECURITY.md" "$texts"
 python3 "$packaging/linked.py" "$WORK/windows.log" "$WORK/windows/usr/bin/spectrum_dump.exe" \
   windows windows-x86_64 "$texts" "$OUT/$name.cdx.json" >/dev/null
 "$packaging/readme.sh" windows >"$texts/README"
@@ -17,8 +18,8 @@ groff -t -man -Tascii -P-cbou -rwindows=1 "$WORK/release/usr/share/man/man1/spec
   >"$texts/MANUAL"
 python3 "$packaging/changelog_text.py" "$SRC/CHANGELOG.md" >"$texts/CHANGELOG"
 cp "$WORK/windows/usr/bin/spectrum_dump.exe" "$folder"
-for text in README MANUAL CHANGELOG LICENSE THIRD-PARTY-NOTICES; do
-  sed 's/$/\r/' "$texts/$text" >"$folder/$text.txt"
+for text in README MANUAL CHANGELOG LICENSE SECURITY.md THIRD-PARTY-NOTICES; do
+  sed 's/$/\r/' "$texts/$text" >"$folder/${text%.md}.txt"
 done
 cp "$SRC/examples/spectrum.bin" "$folder/examples"
 sed 's/$/\r/' "$SRC/examples/spectrum.txt" >"$folder/examples/spectrum.txt"

@@ -2,9 +2,9 @@
 # usage: tests/packaging/check_release.sh OUTDIR
 # Tests the release set as users get it, from the packages alone: the sums; the source tarball
 # builds the tool; each archive's tool, hardened, on its example frame on its own target, with
-# its licence, notices, changelog, a readme for its users and an SBOM that validates and matches
-# it; the .debs hold the archives' binaries, with the notices' licences in their copyright
-# file, and pass lintian. Then each readme's steps, as written: the zip's under Wine, the x86-64
+# its licence, notices, changelog, security policy, a readme for its users and an SBOM that
+# validates and matches it; the .debs hold the archives' binaries, with a copyright file in strict
+# DEP-5, and pass lintian. Then each readme's steps, as written: the zip's under Wine, the x86-64
 # tarball's and the amd64 .deb's on a fresh Debian 12.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -31,15 +31,6 @@ licence_texts() {
   (! grep /usr/share "$2")
 }
 
-# NOTICES: the licences of its components, each term on a line in DEP-5's words, but for those
-# of the texts beside the notices (LicenseRef-).
-deb_licence_terms() {
-  awk '/^  Licence: / { on = 1; printf " AND " } /^  - / { on = 0 }
-    on { sub(/^ *(Licence: )?/, ""); printf "%s ", $0 }' "$1" |
-    sed -E 's/ +AND +/\n/g; s/ +$//' | grep -v -e '^$' -e LicenseRef- |
-    sed -E 's/(\.0)?-or-later/+/; s/ WITH ([^ ]+)/ with \1 exception/' | sort -u
-}
-
 sboms=()
 declare -A debian_arch=([x86_64]=amd64 [aarch64]=arm64)
 for arch in x86_64 aarch64; do
@@ -53,7 +44,7 @@ for arch in x86_64 aarch64; do
   runner=$([[ $arch == "$(uname -m)" ]] || echo "qemu-$arch")
   (cd "$folder/examples" && $runner ../spectrum_dump) | cmp - "$report"
   cmp "$folder/examples/spectrum.txt" "$report"
-  for file in LICENSE THIRD-PARTY-NOTICES CHANGELOG.md; do test -s "$folder/$file"; done
+  for file in LICENSE THIRD-PARTY-NOTICES CHANGELOG.md SECURITY.md; do test -s "$folder/$file"; done
   licence_texts "$folder" "$folder/THIRD-PARTY-NOTICES"
   (! grep -E 'apt-get|sudo|cmake' "$folder/README")  # for users, not builders
   # The same readme for each processor, so that walking one walks both.
@@ -61,11 +52,9 @@ for arch in x86_64 aarch64; do
   sboms+=("${archive%.tar.gz}.cdx.json" "$folder/spectrum_dump")
   deb=spectrum-dump_${version}_${debian_arch[$arch]}.deb
   dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/bin/spectrum_dump | cmp - "$folder/spectrum_dump"
-  # Its copyright file names, in DEP-5's words, each licence the notices give.
   dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/spectrum-dump/copyright >"$work/copyright"
-  deb_licence_terms "$folder/THIRD-PARTY-NOTICES" | while read -r term; do
-    sed -n '/^Files: usr\/bin/,/^Comment:/p' "$work/copyright" | tr -s '\n ' '  ' | grep -qF "$term"
-  done
+  "$root/tests/packaging/check_copyright.py" "$work/copyright" "spectrum_dump-$version.tar.gz"
+  dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/spectrum-dump/SECURITY.md | cmp - "$folder/SECURITY.md"
   built_using=$(dpkg-deb --field "$deb" Built-Using)
   # Only the GNU C Library's licence asks for its source: it is in the set, by its version.
   [[ $built_using =~ ^glibc\ \(=\ ([^\)]+)\)$ ]]
@@ -76,7 +65,7 @@ done
 archive=spectrum_dump-$version-windows-x86_64.zip
 folder=$work/${archive%.zip}  # where Explorer's "Extract All" unpacks it by default
 python3 -m zipfile -e "$archive" "$folder"
-for file in LICENSE THIRD-PARTY-NOTICES CHANGELOG; do test -s "$folder/$file.txt"; done
+for file in LICENSE THIRD-PARTY-NOTICES CHANGELOG SECURITY; do test -s "$folder/$file.txt"; done
 licence_texts "$folder" "$folder/THIRD-PARTY-NOTICES.txt"
 # The texts end their lines in CR LF.
 (! grep -v $'\r$' "$folder"/*.txt "$folder"/licenses/*.txt "$folder/examples/spectrum.txt")
@@ -91,9 +80,11 @@ grep -q 'ERRORLEVEL' "$folder/MANUAL.txt" && grep -q 'LASTEXITCODE' "$folder/MAN
 grep -q 'spectrum_dump\.exe' "$folder/README.txt"
 grep -q -i 'terminal' "$folder/README.txt"
 (! grep -E 'apt-get|sudo|cmake|\.deb' "$folder/README.txt")
-# Randomised addresses and NX.
+# Randomised addresses and NX; the stack protector, its canary drawn from CryptGenRandom and its
+# handler linked, and fortified calls, their handler linked.
 x86_64-w64-mingw32-objdump -p "$folder/spectrum_dump.exe" >"$work/pe"
-for mark in HIGH_ENTROPY_VA DYNAMIC_BASE NX_COMPAT; do grep -q "$mark" "$work/pe"; done
+for mark in HIGH_ENTROPY_VA DYNAMIC_BASE NX_COMPAT CryptGenRandom; do grep -q "$mark" "$work/pe"; done
+for handler in 'stack smashing' 'buffer overflow'; do grep -aq "\*\*\* $handler detected \*\*\*" "$folder/spectrum_dump.exe"; done
 sboms+=("${archive%.zip}.cdx.json" "$folder/spectrum_dump.exe")
 python3 "$root/tests/packaging/check_sbom.py" "${sboms[@]}"
 "$root/tests/packaging/validate_sbom.js" ./*.cdx.json

@@ -2,12 +2,16 @@
 """Checks that each SBOM describes the binary beside it (its file name, SHA-256 and SHA-512) and
 holds the NTIA minimum elements: who made the SBOM, when and with what; for the tool and each
 component a supplier, a name, a version and a purl, no two alike; and the tool's dependencies.
-The schema and its formats are validate_sbom.js's to check.
+And that scanners can act on it: each library has a CPE and a Debian purl that names its source
+package (upstream) and release (distro); a Linux binary's SBOM has the Debian release as its
+operating system, which holds the libraries. The schema and its formats are validate_sbom.js's
+to check.
 
 usage: check_sbom.py SBOM BINARY [SBOM BINARY ...]
 """
 import hashlib
 import json
+import re
 import sys
 
 
@@ -23,16 +27,28 @@ def problems(bom, binary_path):
     for field in ("timestamp", "authors", "tools"):
         if not metadata.get(field):
             yield f"metadata has no {field}"
-    components = [tool] + bom.get("components", [])
-    for c in components:
+    libraries = [c for c in bom.get("components", []) if c.get("type") == "library"]
+    systems = [c for c in bom.get("components", []) if c.get("type") == "operating-system"]
+    for c in [tool] + libraries:
         for field in ("supplier", "name", "version", "purl"):
             if not c.get(field):
                 yield f"{c.get('name')} has no {field}"
-    purls = [c.get("purl") for c in components]
+    purls = [c.get("purl") for c in [tool] + libraries]
     if len(set(purls)) != len(purls):
         yield f"purls repeat: {purls}"
-    if bom.get("dependencies") != [{"ref": tool.get("bom-ref"), "dependsOn": [c["bom-ref"] for c in components[1:]]}]:
-        yield "the dependencies are not the tool's on each component"
+    for c in libraries:
+        if not re.fullmatch(r"pkg:deb/debian/[^?]+\?arch=[a-z0-9]+&distro=debian-[0-9]+&upstream=[^&#]+%40[^&#]+(#.*)?",
+                            c.get("purl", "")):
+            yield f"{c.get('name')}'s purl names not its source package and Debian release: {c.get('purl')}"
+        if not re.fullmatch(r"cpe:2\.3:a:[^:]+:[^:]+:[0-9][^:*]*(:\*){7}", c.get("cpe", "")):
+            yield f"{c.get('name')} has no CPE of its upstream release: {c.get('cpe')}"
+    linux = not binary_path.endswith(".exe")
+    if [(c.get("name"), bool(c.get("version") and c.get("cpe"))) for c in systems] != ([("debian", True)] if linux else []):
+        yield f"the operating system is not {'Debian, with version and CPE' if linux else 'absent'}: {systems}"
+    holds = [c["bom-ref"] for c in libraries]
+    expected = [{"ref": c.get("bom-ref"), "dependsOn": holds} for c in [tool] + systems]
+    if bom.get("dependencies") != expected:
+        yield "the dependencies are not the tool's and the system's on each library"
 
 
 arguments = sys.argv[1:]

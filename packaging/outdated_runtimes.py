@@ -1,0 +1,30 @@
+#!/usr/bin/python3
+"""Lists each runtime package linked into a release set's binaries whose version Debian's archive
+has since replaced, as "name:arch: linked VERSION, the archive has VERSION"; exits 1 when it lists
+any. The binaries carry their runtimes, so such a set needs a new release (SECURITY.md says when).
+Reads the Linked-Packages field of the set's build record and compares each package with the
+versions apt's index offers for it: run apt-get update first. Debian's python3, for python3-apt and
+python3-debian.
+
+usage: packaging/outdated_runtimes.py BUILDINFO
+"""
+import functools
+import sys
+
+import apt_pkg
+from debian import deb822
+
+if len(sys.argv) != 2:
+    sys.exit(__doc__.split("\n\n")[1])
+apt_pkg.init()
+cache = apt_pkg.Cache(None)  # None: no progress lines
+linked = deb822.BuildInfo(open(sys.argv[1]))["Linked-Packages"].strip().rstrip(",")
+outdated = 0
+for (package,) in deb822.PkgRelation.parse_relations(linked):
+    name, arch, version = package["name"], package["archqual"], package["version"][1]
+    offered = [v.ver_str for v in cache[name, arch].version_list] if (name, arch) in cache else []
+    newest = max(offered, key=functools.cmp_to_key(apt_pkg.version_compare), default=None)
+    if newest is None or apt_pkg.version_compare(newest, version) > 0:
+        print(f"{name}:{arch}: linked {version}, the archive has {newest or 'none'}")
+        outdated += 1
+sys.exit(1 if outdated else 0)
