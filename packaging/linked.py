@@ -105,7 +105,7 @@ PARTS = [
          r"lib(mingwex|msvcrt)\.a", MINGW_MISC, "LicenseRef-mingw-w64-public-domain",
          ["none: in the public domain"], ["mingw-w64-public-domain"]),
     Part("mingw-w64 runtime", "the C library extensions and import libraries",
-         r"lib(mingwex|moldname|msvcrt|kernel32)\.a", None, "ZPL-2.1", ["2009-2016 the mingw-w64 project"],
+         r"lib(mingwex|moldname|msvcrt|kernel32|advapi32)\.a", None, "ZPL-2.1", ["2009-2016 the mingw-w64 project"],
          ["ZPL-2.1"]),
     Part("winpthreads", "POSIX threads", r"libpthread\.a", None, "MIT AND BSD-3-Clause",
          ["2011-2016 mingw-w64 project", "2010 Lockless Inc. (pthread.h)"], ["MIT-winpthreads", "BSD-3-Clause-Lockless"]),
