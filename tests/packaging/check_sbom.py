@@ -43,7 +43,8 @@ def problems(bom, binary_path):
         if not re.fullmatch(r"cpe:2\.3:a:[^:]+:[^:]+:[0-9][^:*]*(:\*){7}", c.get("cpe", "")):
             yield f"{c.get('name')} has no CPE of its upstream release: {c.get('cpe')}"
     linux = not binary_path.endswith(".exe")
-    if [(c.get("name"), bool(c.get("version") and c.get("cpe"))) for c in systems] != ([("debian", True)] if linux else []):
+    found = [(c.get("name"), bool(c.get("version") and c.get("cpe"))) for c in systems]
+    if found != ([("debian", True)] if linux else []):
         yield f"the operating system is not {'Debian, with version and CPE' if linux else 'absent'}: {systems}"
     holds = [c["bom-ref"] for c in libraries]
     expected = [{"ref": c.get("bom-ref"), "dependsOn": holds} for c in [tool] + systems]
