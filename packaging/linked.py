@@ -235,6 +235,7 @@ def debian_release():
 
 
 def copyright_of(part):
+    """A part's copyright lines, the GNU C Library's latest year filled in."""
     return [line.format(glibc_year=glibc_latest_year()) if "{glibc_year}" in line else line
             for line in part.copyright]
 
@@ -323,7 +324,7 @@ def write_notices(folder, components, version, platform, preset):
                                  f"from Debian's source package {c['source']} {c['source_version']}", "  ", "  ")
                           + fill(f"Licence: {c['licence']}", "  ", "    "))
             for p in c["parts"]:
-                chosen = f" (offered under {p.offered}; taken under {p.licence})" if p.offered else ""
+                chosen = f" (the choice taken of {p.offered})" if p.offered else ""
                 notices.write(fill(f"- {p.what}: Copyright {'; '.join(copyright_of(p))}", "  ", "    ")
                               + fill(f"Licence: {p.licence}{chosen}", "    ", "      ")
                               + f"    Licence texts: {', '.join(t + suffix for t in p.texts)}\n")
@@ -379,7 +380,7 @@ def licence_properties(c, components):
     and the text of each LicenseRef or AdditionRef of an expression, for which CycloneDX 1.6 has
     no field."""
     expression = licences(c, components)[0].get("expression", "")
-    return ([{"name": "licence-choice", "value": f"{p.what}: offered under {p.offered}; taken under {p.licence}"}
+    return ([{"name": "licence-choice", "value": f"{p.what}: offered under {p.offered}, taken under {p.licence}"}
              for p in c["parts"] if p.offered]
             + [{"name": f"licence-text:{ref}", "value": licence_text(name, components)}
                for ref, name in re.findall(r"((?:License|Addition)Ref-([\w.-]+))", expression)])
@@ -403,7 +404,8 @@ def dep5_fields(components):
         expression = re.sub(r" WITH (?:AdditionRef-)?(\S+?)(?:-exception)?(?=[\s)]|$)", r" with \1 exception",
                             expression)
         return expression.replace("LicenseRef-", "").replace(" AND ", " and ").replace(" OR ", " or ")
-    lines = dict.fromkeys(f" {line} ({c['name']})" for c in components for p in c["parts"] for line in copyright_of(p))
+    lines = dict.fromkeys(f" {line} ({c['name']})"
+                          for c in components for p in c["parts"] for line in copyright_of(p))
     terms = dict.fromkeys(["MIT"] + [t for c in components for t in c["licence"].split(" AND ")])
     return f"Copyright: {COPYRIGHT}\n" + "".join(f"{line}\n" for line in lines) + \
         f"License: {dep5(' AND '.join(terms))}\n"
