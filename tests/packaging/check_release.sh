@@ -84,7 +84,9 @@ grep -q -i 'terminal' "$folder/README.txt"
 # handler linked, and fortified calls, their handler linked.
 x86_64-w64-mingw32-objdump -p "$folder/spectrum_dump.exe" >"$work/pe"
 for mark in HIGH_ENTROPY_VA DYNAMIC_BASE NX_COMPAT CryptGenRandom; do grep -q "$mark" "$work/pe"; done
-for handler in 'stack smashing' 'buffer overflow'; do grep -aq "\*\*\* $handler detected \*\*\*" "$folder/spectrum_dump.exe"; done
+for handler in 'stack smashing' 'buffer overflow'; do
+  grep -aq "\*\*\* $handler detected \*\*\*" "$folder/spectrum_dump.exe"
+done
 sboms+=("${archive%.zip}.cdx.json" "$folder/spectrum_dump.exe")
 python3 "$root/tests/packaging/check_sbom.py" "${sboms[@]}"
 "$root/tests/packaging/validate_sbom.js" ./*.cdx.json
