@@ -37,9 +37,10 @@ grep -qE '^ +spectrum_dump +- +show the header' /tmp/out || fail "man showed no 
 # the failing directories named.
 awk '/^ +\$ find / { on = 1; sub(/\$ /, "") } on { print } on && !/[\\|]$/ { exit }' /tmp/out >/tmp/recipe
 cp -R "$captures/tree" /tmp/captures && chown -R newcomer: /tmp/captures
-runuser -l newcomer -c 'cd /tmp/captures && sh -e /tmp/recipe' | tee /dev/stderr |
+runuser -l newcomer -c 'cd /tmp/captures && sh -e /tmp/recipe' | tee /tmp/console |
   sed 's|^Failed: /tmp/captures/|Failed: |' | LC_ALL=C sort | diff - "$captures/console.txt"
 diff -r "$captures/want" /tmp/captures
+cat /tmp/console
 
 # Updating over an old tool: the first four blocks again, as the README says.
 echo old >/home/newcomer/.local/bin/spectrum_dump

@@ -61,16 +61,13 @@ tr -d '\r' <"$work/zip/MANUAL.txt" | awk '/^ +@echo off$/ { n = index($0, "@") }
 sed 's/%\(~dp\)\?c\b/%&/g' "$work/recipe" >"$drive_c/recipe.bat"
 for run in typed batch; do
   rm -rf "$drive_c/captures" && cp -R "$captures/tree" "$drive_c/captures"
-  if [[ $run == typed ]]; then
-    (cd "$drive_c/captures" && wine cmd <"$work/recipe") >"$work/console"
-  else
-    (cd "$drive_c/captures" && wine cmd /c 'C:\recipe.bat') >"$work/console"
-  fi
+  (cd "$drive_c/captures" && if [[ $run == typed ]]; then wine cmd <"$work/recipe"
+                             else wine cmd /c 'C:\recipe.bat'; fi) | tr -d '\r' |
+    tee "$work/console" | sed -n 's/.*Failed: C:\\captures\\\(.*\)\\$/Failed: \1/p; /^[0-9]* failed$/p' |
+    tr '\\' / | LC_ALL=C sort | diff - "$captures/console.txt" || fail "$run recipe: console differs"
   diff -r "$captures/want" "$drive_c/captures" || fail "$run recipe: reports differ"
-  iconv -f CP1252 "$work/console" | tr -d '\r' | tee /dev/stderr |
-    sed -n 's/.*Failed: C:\\captures\\\(.*\)\\$/Failed: \1/p; /^[0-9]* failed$/p' | tr '\\' / |
-    LC_ALL=C sort | diff - "$captures/console.txt" || fail "$run recipe: console differs"
 done
+cat "$work/console"
 
 # Updating: an old exe is replaced when the new zip is unpacked where Expand-Archive is told to.
 [[ $(block 7 | awk '$1 == "Expand-Archive" { print $2, $NF }') == "-Force $folder" ]] ||
