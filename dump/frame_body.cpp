@@ -1,6 +1,7 @@
 #include "dump/frame_body.h"
 
 #include <array>
+#include <span>
 
 namespace spectrum_dump {
 
@@ -14,15 +15,21 @@ void check_frame_size(const SpectrumFrameHeader& header, Output& err) {
 }
 
 bool list_samples(Input& input, const SpectrumFrameHeader& header, Output& out, Output& err) {
-  const std::uint64_t listed = sample_count_up_to(header, kMaxListedSamples);
+  const auto listed = static_cast<std::size_t>(sample_count_up_to(header, kMaxListedSamples));
   out.print("First ", listed, " spectrum samples:\n");
-  for (std::uint64_t index = 0; index < listed; ++index) {
-    std::array<std::byte, kSampleSize> bytes{};
-    if (input.read(bytes) != bytes.size()) {
-      err.print("Cannot read ", index, "\n");
-      return false;
-    }
-    out.print("  [", index, "] = ", decode_sample(bytes), "\n");
+  // The listed samples in one request, and not a byte more: what follows them in a pipe stays
+  // for its next reader.
+  std::array<std::byte, kMaxListedSamples * kSampleSize> payload{};
+  const std::size_t read = input.read(std::span(payload).first(listed * kSampleSize));
+  const std::size_t whole = read / kSampleSize;
+  for (std::size_t index = 0; index < whole; ++index) {
+    out.print("  [", index, "] = ",
+              decode_sample(std::span(payload).subspan(index * kSampleSize).first<kSampleSize>()),
+              "\n");
+  }
+  if (whole < listed) {
+    err.print("Cannot read ", whole, "\n");
+    return false;
   }
   return true;
 }

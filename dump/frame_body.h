@@ -1,14 +1,14 @@
 // The frame body stage: the size check and the sample listing that follow the header report.
 #pragma once
 
-#include <cstdint>
+#include <cstddef>
 
 #include "dump/io.h"
 #include "frame/frame_format.h"
 
 namespace spectrum_dump {
 
-inline constexpr std::uint64_t kMaxListedSamples = 16;
+inline constexpr std::size_t kMaxListedSamples = 16;
 
 // Warns on `err` when frame_size is not the size the header's dimensions imply.
 void check_frame_size(const SpectrumFrameHeader& header, Output& err);

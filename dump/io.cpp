@@ -5,7 +5,7 @@
 
 namespace spectrum_dump {
 
-void Output::flush() {
+void Output::hand_on() {
   if (size_ != 0) {
     emit({buffer_.data(), size_});
     size_ = 0;
@@ -14,7 +14,7 @@ void Output::flush() {
 
 void Output::append(std::string_view text) {
   if (text.size() > buffer_.size() - size_) {
-    flush();
+    hand_on();
     if (text.size() > buffer_.size()) {
       emit(text);
       return;

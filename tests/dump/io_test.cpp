@@ -2,38 +2,48 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "tests/dump/memory_io.h"
 
 namespace spectrum_dump {
 namespace {
 
-TEST(Output, TiedOutputFlushesItsTieFirstAndWritesAtOnce) {
-  std::string both;
-  StringOutput out(both);
-  StringOutput err(both, &out);
-  out.print("header\n");
-  EXPECT_EQ(both, "");  // still buffered
-  err.print("warning\n");
-  EXPECT_EQ(both, "header\nwarning\n");
-  out.print("listing\n");
-  out.flush();
-  EXPECT_EQ(both, "header\nwarning\nlisting\n");
+// Keeps apart each piece it is handed.
+class PieceOutput final : public Output {
+ public:
+  std::vector<std::string> pieces;
+
+ private:
+  void emit(std::string_view text) override { pieces.emplace_back(text); }
+};
+
+// An unbuffered stream writes each piece at once: a line in several would interleave with the
+// other stream's in one pipe.
+TEST(Output, EachLineIsHandedOnAsOnePieceWithItsNumbers) {
+  PieceOutput out;
+  out.print("Warning: frame_size ", std::uint64_t{18446744073709551615U}, " != expected ",
+            "1361129467683753853705924477137396432948", "\n");
+  out.print("  [", std::uint8_t{15}, "] = ", -1.17549435e-38F, "\n");
+  out.print("channel ", std::uint16_t{65535}, " ", std::uint32_t{4294967295U}, "\n");
+  EXPECT_EQ(out.pieces,
+            (std::vector<std::string>{"Warning: frame_size 18446744073709551615 != expected "
+                                      "1361129467683753853705924477137396432948\n",
+                                      "  [15] = -1.17549e-38\n", "channel 65535 4294967295\n"}));
 }
 
 TEST(Output, TextBeyondTheBufferArrivesWholeAndInOrder) {
   std::string text;
   StringOutput out(text);
   std::string expected;
-  // Runs of short lines that fill the buffer many times over, each run ended by a line longer
-  // than the whole buffer.
-  for (std::uint64_t line = 0; line < 400; ++line) {
-    const std::string filler(line % 100 == 99 ? 1500 : line % 50, 'x');
+  // Runs of lines of every length up to past the buffer's, a few far longer than it.
+  for (std::size_t line = 0; line < 400; ++line) {
+    const std::string filler(line % 100 == 99 ? 1500 : line % 200, 'x');
     out.print(line, " ", filler, "\n");
     expected += std::to_string(line) + " " + filler + "\n";
   }
-  out.flush();
   EXPECT_EQ(text, expected);
 }
 

@@ -23,10 +23,10 @@ class MemoryInput final : public Input {
   std::span<const std::byte> rest_;
 };
 
-// Appends what it is handed to `text`, which several outputs may share to see the order.
+// Appends each piece it is handed to `text`, which several outputs may share to see the order.
 class StringOutput final : public Output {
  public:
-  explicit StringOutput(std::string& text, Output* tied = nullptr) : Output(tied), text_(text) {}
+  explicit StringOutput(std::string& text) : text_(text) {}
 
  private:
   void emit(std::string_view text) override { text_.append(text); }

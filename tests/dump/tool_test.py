@@ -13,6 +13,8 @@ usage, from the source tree:
 """
 import fcntl
 import os
+import pty
+import select
 import signal
 import struct
 import subprocess
@@ -105,12 +107,29 @@ CASES = [
 POSIX_CASES = [("directory named spectrum.bin", os.mkdir, CANNOT_READ_HEADER, 1),
                ("header in pieces from a FIFO", Pieces(frame(WORKED)), WORKED_REPORT, 0)]
 WINDOWS_CASES = [("directory named spectrum.bin", os.mkdir, CANNOT_OPEN, 1)]
+# (samples in the frame, bytes the tool takes): the header, then the samples it lists.
+READ_LIMITS = [([], 48), (WORKED[:2], 56), (SIXTEEN, 112)]
 # Write errors are not detected and leave the status as it is, but SIGPIPE ends the tool when its
 # reader is gone, as it ends any filter: (name, what the tool's process does first, status).
 WRITE_ERRORS = [("closed standard output", lambda: os.close(1), 0),
                 ("reader gone", None, -signal.SIGPIPE),
                 ("reader gone, SIGPIPE ignored", lambda: signal.signal(signal.SIGPIPE, signal.SIG_IGN), 0),
                 ("full disk", lambda: os.dup2(os.open("/dev/full", os.O_WRONLY), 1), 0)]
+
+
+def read_terminal(master, enough, timeout):
+    """What the tool writes to its terminal until `enough` says so, the tool closes it, or the
+    time is up."""
+    text, deadline = b"", time.monotonic() + timeout
+    while not enough(text) and select.select([master], [], [], max(0, deadline - time.monotonic()))[0]:
+        try:
+            chunk = os.read(master, 4096)
+        except OSError:  # the tool is gone and its end of the terminal closed
+            break
+        if not chunk:
+            break
+        text += chunk
+    return text
 
 
 def feed_in_pieces(path, content):
@@ -194,19 +213,44 @@ class Harness:
             shared = self.run(cwd, content, args, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
             self.check(f"{name} (one pipe)", (shared.stdout, shared.returncode), (text({"out", "err"}), status))
 
-    def run_read_ahead(self):
-        """From a FIFO holding more, the tool takes 112 bytes, the header and the 16 samples the
-        report lists at most, as its manual says, and leaves the rest unread."""
-        content = frame(SIXTEEN, **FOUR_BY_FOUR) + bytes(4096)
+    def run_read_limit(self, samples, taken):
+        """From a FIFO holding more, the tool takes the header and the samples it lists, and leaves
+        the rest to the FIFO's next reader."""
+        content = frame(samples, frame_size=48 + 4 * len(samples), range_size=len(samples), doppler_size=1)
         with tempfile.TemporaryDirectory() as cwd:
             path = os.path.join(cwd, "spectrum.bin")
             os.mkfifo(path)
             fifo = os.open(path, os.O_RDWR)  # lets the tool's open through, and tells what is left
-            os.write(fifo, content)
+            os.write(fifo, content + bytes(64))
             self.run(cwd, None, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             left = struct.unpack("i", fcntl.ioctl(fifo, termios.FIONREAD, bytes(4)))[0]
             os.close(fifo)
-        self.check("reads at most 112 bytes", len(content) - left, 112)
+        self.check(f"{len(samples)} samples from a FIFO: takes {taken} bytes", len(content) + 64 - left, taken)
+
+    def run_on_terminal(self):
+        """On a terminal the lines show as they are written: the header report arrives while the
+        FIFO still holds back the samples."""
+        master, terminal = pty.openpty()
+        attributes = termios.tcgetattr(terminal)
+        attributes[1] &= ~termios.OPOST  # the terminal passes "\n" as it is
+        termios.tcsetattr(terminal, termios.TCSANOW, attributes)
+        content, expected = frame(WORKED), "".join(text for _, text in WORKED_REPORT).encode()
+        early = expected[:expected.index(b":\n  [") + 2]  # the header lines and the heading
+        with tempfile.TemporaryDirectory() as cwd:
+            path = os.path.join(cwd, "spectrum.bin")
+            os.mkfifo(path)
+            tool = subprocess.Popen(self.command, cwd=cwd, stdin=subprocess.DEVNULL, stdout=terminal,
+                                    stderr=terminal)
+            os.close(terminal)
+            with open(path, "wb", buffering=0) as fifo:
+                fifo.write(content[:48])
+                before = read_terminal(master, lambda text: len(text) >= len(early), timeout=10)
+                fifo.write(content[48:])
+            after = read_terminal(master, lambda text: False, timeout=120)
+            tool.wait()
+        os.close(master)
+        self.check("on a terminal, the header report shows before the samples arrive", before, early)
+        self.check("on a terminal, the whole report", (before + after, tool.returncode), (expected, 0))
 
     def run_write_error(self, name, preexec, status):
         reader, writer = os.pipe()
@@ -233,7 +277,9 @@ def main(command):
     for row in CASES + (WINDOWS_CASES if windows else POSIX_CASES):
         harness.run_case(*row)
     if not windows:
-        harness.run_read_ahead()
+        for samples, taken in READ_LIMITS:
+            harness.run_read_limit(samples, taken)
+        harness.run_on_terminal()
     for row in [] if windows else WRITE_ERRORS:
         harness.run_write_error(*row)
     # The shipped example and its report, and the report README.md shows, are the worked example's.

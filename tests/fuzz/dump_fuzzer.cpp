@@ -45,13 +45,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   spectrum_dump::MemoryInput input(std::as_bytes(std::span(data, size)));
   std::string report;
   std::string messages;
-  bool ok = false;
-  {
-    spectrum_dump::StringOutput out(report);
-    spectrum_dump::StringOutput err(messages, &out);
-    ok = spectrum_dump::dump_frame(input, out, err);
-    out.flush();
-  }
+  spectrum_dump::StringOutput out(report);
+  spectrum_dump::StringOutput err(messages);
+  const bool ok = spectrum_dump::dump_frame(input, out, err);
 
   if (size < 48) {
     require(!ok && report.empty() && messages == "Cannot read frame header\n", "short header");
