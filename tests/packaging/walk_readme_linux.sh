@@ -48,8 +48,7 @@ for n in 1 2 3 4; do block "$readme" "$n"; done >/tmp/session
 runuser -l newcomer -c 'sh -e /tmp/session' | diff - <(echo "${tarball##*/}: OK"; cat "$report")
 runuser -l newcomer -c "cd '$examples' && spectrum_dump" | cmp - "$report"
 # Removing: nothing is left of what was installed.
-block "$readme" 6 >/tmp/session
-runuser -l newcomer -c 'sh -e /tmp/session'
+block "$readme" 6 | runuser -l newcomer -c 'sh -e'
 [[ -z $(find /home/newcomer/.local -type f) ]] || fail "the install is left: $(find /home/newcomer/.local -type f)"
 
 # The .deb's README, read from the package: install it as it says, run the example, remove it.
@@ -57,14 +56,11 @@ readme=/tmp/README.deb
 dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/spectrum-dump/README >"$readme"
 [[ -z $(block "$readme" 4) ]] || fail "the .deb's README has more than three blocks"
 echo 'APT::Get::Assume-Yes "true";' >/etc/apt/apt.conf.d/90walk  # the user's "yes"
-block "$readme" 2 >/tmp/session
-(cd "$(dirname "$deb")" && sh -e /tmp/session) >/dev/null 2>&1
-block "$readme" 1 >/tmp/session
-(cd / && sh -e /tmp/session) | cmp - "$report"
+block "$readme" 2 | (cd "$(dirname "$deb")" && sh -e) >/dev/null 2>&1
+block "$readme" 1 | (cd / && sh -e) | cmp - "$report"
 man -w spectrum_dump >/dev/null
 installed=$(dpkg -L spectrum-dump)
-block "$readme" 3 >/tmp/session
-sh -e /tmp/session >/dev/null 2>&1
+block "$readme" 3 | sh -e >/dev/null 2>&1
 for path in $installed; do [[ -d $path || ! -e $path ]] || fail "$path is left"; done
 [[ ! -e /usr/share/doc/spectrum-dump ]] || fail "the package's folder is left"
 echo "The readmes' steps work as written: the tarball's for a new user, the .deb's."
