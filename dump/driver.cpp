@@ -2,6 +2,7 @@
 
 #include <array>
 #include <optional>
+#include <string_view>
 
 #include "dump/frame_body.h"
 #include "frame/frame_format.h"
@@ -19,13 +20,9 @@ std::optional<SpectrumFrameHeader> read_frame_header(Input& input, Output& err) 
 }
 
 void print_header_report(const SpectrumFrameHeader& header, Output& out) {
-  out.print("frame_size: ", header.frame_size, "\n");
-  out.print("radar_time_us: ", header.radar_time_us, "\n");
-  out.print("azimuth_deg: ", header.azimuth_deg, "\n");
-  out.print("range_size: ", header.range_size, "\n");
-  out.print("doppler_size: ", header.doppler_size, "\n");
-  out.print("range_step_m: ", header.range_step_m, "\n");
-  out.print("velocity_step_m_s: ", header.velocity_step_m_s, "\n");
+  for_each_header_field(header, [&](std::string_view name, std::size_t, const auto& value) {
+    out.print(name, ": ", value, "\n");
+  });
 }
 
 }  // namespace

@@ -7,38 +7,46 @@
 namespace spectrum_dump {
 namespace {
 
-// Assembles an unsigned integer from little-endian bytes by shifts, so the result does not
-// depend on the host's byte order.
-template <std::unsigned_integral T>
+// An unsigned integer assembled from little-endian bytes by shifts, so the result does not
+// depend on the host's byte order; a float is the binary32 value of those bits.
+template <typename T>
 T load_le(std::span<const std::byte, sizeof(T)> bytes) {
-  T value = 0;
-  for (std::size_t i = 0; i < sizeof(T); ++i) {
-    value |= static_cast<T>(std::to_integer<T>(bytes[i]) << (8 * i));
+  if constexpr (std::same_as<T, float>) {
+    return std::bit_cast<float>(load_le<std::uint32_t>(bytes));
+  } else {
+    static_assert(std::unsigned_integral<T>);
+    T value = 0;
+    for (std::size_t i = 0; i < sizeof(T); ++i) {
+      value |= static_cast<T>(std::to_integer<T>(bytes[i]) << (8 * i));
+    }
+    return value;
   }
-  return value;
 }
 
-float load_f32_le(std::span<const std::byte, 4> bytes) {
-  return std::bit_cast<float>(load_le<std::uint32_t>(bytes));
-}
+// Each field lies inside the header and after the one before it.
+static_assert([] {
+  SpectrumFrameHeader header;
+  std::size_t end = 0;
+  bool in_order = true;
+  for_each_header_field(header, [&](std::string_view, std::size_t offset, const auto& field) {
+    in_order = in_order && offset >= end;
+    end = offset + sizeof(field);
+  });
+  return in_order && end <= kFrameHeaderSize;
+}());
 
 }  // namespace
 
 SpectrumFrameHeader decode_frame_header(std::span<const std::byte, kFrameHeaderSize> bytes) {
-  return {
-      .frame_size = load_le<std::uint64_t>(bytes.subspan<0, 8>()),
-      .radar_time_us = load_le<std::uint64_t>(bytes.subspan<8, 8>()),
-      .azimuth_deg = load_f32_le(bytes.subspan<16, 4>()),
-      // Bytes 20 to 23 are alignment padding.
-      .range_size = load_le<std::uint64_t>(bytes.subspan<24, 8>()),
-      .doppler_size = load_le<std::uint64_t>(bytes.subspan<32, 8>()),
-      .range_step_m = load_f32_le(bytes.subspan<40, 4>()),
-      .velocity_step_m_s = load_f32_le(bytes.subspan<44, 4>()),
-  };
+  SpectrumFrameHeader header;
+  for_each_header_field(header, [&]<typename T>(std::string_view, std::size_t offset, T& field) {
+    field = load_le<T>(bytes.subspan(offset).template first<sizeof(T)>());
+  });
+  return header;
 }
 
 SpectrumSample decode_sample(std::span<const std::byte, kSampleSize> bytes) {
-  return load_f32_le(bytes);
+  return load_le<SpectrumSample>(bytes);
 }
 
 std::uint64_t sample_count_up_to(const SpectrumFrameHeader& header, std::uint64_t limit) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <limits>
 #include <span>
+#include <string_view>
 
 #include "frame/exact_size.h"
 
@@ -20,8 +21,7 @@ static_assert(std::numeric_limits<SpectrumSample>::is_iec559 &&
                   sizeof(SpectrumSample) == kSampleSize,
               "samples are decoded as IEEE-754 binary32");
 
-// The decoded frame header. On disk the fields sit at offsets 0, 8, 16, 24, 32, 40 and 44,
-// with four bytes of alignment padding at offset 20 that carry no meaning and are not kept.
+// The decoded frame header; for_each_header_field gives each field's name and offset on disk.
 struct SpectrumFrameHeader {
   std::uint64_t frame_size = 0;  // whole frame in bytes, header included
   std::uint64_t radar_time_us = 0;
@@ -33,6 +33,21 @@ struct SpectrumFrameHeader {
 
   friend bool operator==(const SpectrumFrameHeader&, const SpectrumFrameHeader&) = default;
 };
+
+// Calls visit(name, offset, field) for each field of `header` in file order, `field` being a
+// reference to the member. The one list of the fields: decoding fills them through it and the
+// report prints them from it. Bytes 20 to 23 are alignment padding: no meaning, not kept.
+template <typename Header, typename Visit>
+constexpr void for_each_header_field(Header& header, Visit visit) {
+  using Name = std::string_view;
+  visit(Name{"frame_size"}, std::size_t{0}, header.frame_size);
+  visit(Name{"radar_time_us"}, std::size_t{8}, header.radar_time_us);
+  visit(Name{"azimuth_deg"}, std::size_t{16}, header.azimuth_deg);
+  visit(Name{"range_size"}, std::size_t{24}, header.range_size);
+  visit(Name{"doppler_size"}, std::size_t{32}, header.doppler_size);
+  visit(Name{"range_step_m"}, std::size_t{40}, header.range_step_m);
+  visit(Name{"velocity_step_m_s"}, std::size_t{44}, header.velocity_step_m_s);
+}
 
 SpectrumFrameHeader decode_frame_header(std::span<const std::byte, kFrameHeaderSize> bytes);
 SpectrumSample decode_sample(std::span<const std::byte, kSampleSize> bytes);

@@ -17,7 +17,7 @@ gzip -9n <"$folder/spectrum_dump.1" >"$root/usr/share/man/man1/spectrum_dump.1.g
   sed 's/^$/./; s/^/ /' "$SRC/LICENSE"
 } >"$root/$doc/copyright"
 cp -R "$folder/THIRD-PARTY-NOTICES" "$folder/licenses" "$folder/SECURITY.md" "$root/$doc"
-"$packaging/readme.sh" deb >"$root/$doc/README"
+"$packaging/readme.sh" deb "$2" >"$root/$doc/README"
 cp "$folder"/examples/* "$root/$doc/examples"
 cp "$packaging/deb/lintian-overrides" "$root/usr/share/lintian/overrides/spectrum-dump"
 gzip -9n <"$WORK/deb-changelog" >"$root/$doc/changelog.gz"
@@ -38,10 +38,10 @@ Built-Using: $(cat "$WORK/built-using-$1")
 Section: science
 Priority: optional
 Description: show the header and first samples of a radar spectrum frame
- spectrum_dump opens spectrum.bin in the current directory, prints the seven
- fields of the 48-byte frame header at its start, warns when the header's
- frame_size disagrees with the size its dimensions imply, and lists at most
- the first 16 spectrum samples.
+ spectrum_dump opens spectrum.bin in the current directory, prints the fields
+ of the 48-byte frame header at its start, warns when the header's frame_size
+ disagrees with the size its dimensions imply, and lists at most the first 16
+ spectrum samples.
 CONTROL
 (cd "$root" && find usr -type f | sort | xargs md5sum) >"$root/DEBIAN/md5sums"
 chmod -R u=rwX,go=rX "$root"

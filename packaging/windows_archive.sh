@@ -14,8 +14,10 @@ cp "$SRC/LICENSE" "$SRC/SECURITY.md" "$texts"
 python3 "$packaging/linked.py" "$WORK/windows.log" "$WORK/windows/usr/bin/spectrum_dump.exe" \
   windows windows-x86_64 "$texts" "$OUT/$name.cdx.json" >/dev/null
 "$packaging/readme.sh" windows >"$texts/README"
-groff -t -man -Tascii -P-cbou -rwindows=1 "$WORK/release/usr/share/man/man1/spectrum_dump.1" \
-  >"$texts/MANUAL"
+# The manual without the blank lines at its start and end, where a man page has its header and
+# footer.
+groff -t -man -Tascii -P-cbou -rwindows=1 "$WORK/release/usr/share/man/man1/spectrum_dump.1" |
+  cat -s | sed '1{/^$/d}; ${/^$/d}' >"$texts/MANUAL"
 python3 "$packaging/changelog_text.py" "$SRC/CHANGELOG.md" >"$texts/CHANGELOG"
 cp "$WORK/windows/usr/bin/spectrum_dump.exe" "$folder"
 for text in README MANUAL CHANGELOG LICENSE SECURITY.md THIRD-PARTY-NOTICES; do

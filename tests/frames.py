@@ -1,24 +1,30 @@
 """Spectrum frames built from field values: the one place the test side writes the header
 layout, shared by the process tests, the bench and the example maker. They run as modules from
 the source tree (python3 -B -m tests.dump.tool_test, -m bench.bench, -m examples.make_example).
-
-The 48-byte header is little-endian: frame_size and radar_time_us (u64), azimuth_deg (f32), four
-padding bytes, range_size and doppler_size (u64), range_step_m and velocity_step_m_s (f32); the
-binary32 samples follow it.
 """
 import struct
 
-# The worked example: a consistent frame of 2 x 3 cells and its six samples.
-FIELDS = {"frame_size": 72, "radar_time_us": 500, "azimuth_deg": 12.5, "range_size": 2,
-          "doppler_size": 3, "range_step_m": 0.25, "velocity_step_m_s": 0.1}
+# The 48-byte header in file order, little-endian: each field's name, struct format and value in
+# the worked example, a consistent frame of 2 x 3 cells. The padding is never read; its bytes here
+# are CR LF, ^Z and NUL, so a text-mode read or a padding byte taken for data shows.
+HEADER = [("frame_size", "Q", 72), ("radar_time_us", "Q", 500), ("azimuth_deg", "f", 12.5),
+          ("padding", "4s", b"\r\n\x1a\0"), ("range_size", "Q", 2), ("doppler_size", "Q", 3),
+          ("range_step_m", "f", 0.25), ("velocity_step_m_s", "f", 0.1)]
+# The report's header lines, in order.
+FIELDS = {name: value for name, _, value in HEADER if name != "padding"}
 WORKED = [1.0, 0.5, -3.25, 1e-7, 0.0, 1 / 3]
 SIXTEEN = [i / 2 for i in range(1, 17)]
 
 
-def frame(samples=(), padding=b"\r\n\x1a\0", **fields):
+def frame(samples=(), **fields):
     """A header from field values (the worked example's unless given), then the samples, each a
-    float packed as little-endian binary32 or 4 raw bytes. The default padding holds CR LF, ^Z and
-    NUL, so a text-mode read or a padding byte taken for data shows."""
-    values = list((FIELDS | fields).values())
-    return (struct.pack("<QQf", *values[:3]) + padding + struct.pack("<QQff", *values[3:]) +
+    float packed as little-endian binary32 or 4 raw bytes."""
+    values = {name: value for name, _, value in HEADER}
+    assert fields.keys() <= values.keys(), f"no such field: {fields.keys() - values.keys()}"
+    values |= fields
+    return (struct.pack("<" + "".join(f for _, f, _ in HEADER), *values.values()) +
             b"".join(s if isinstance(s, bytes) else struct.pack("<f", s) for s in samples))
+
+
+# examples/spectrum.bin: the worked example with zero padding.
+EXAMPLE = frame(WORKED, padding=bytes(4))

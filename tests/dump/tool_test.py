@@ -7,6 +7,9 @@ usage, from the source tree:
       POSIX-only cases)
   python3 -B -m tests.dump.tool_test --corpus DIRECTORY   (writes each case's spectrum.bin there
       as a fuzzing seed)
+  python3 -B -m tests.dump.tool_test --captures DIRECTORY posix|windows   (writes a tree of
+      captures for the manual's recipes to run over, and what they should leave, for
+      tests/packaging's walks)
 """
 import fcntl
 import os
@@ -21,10 +24,10 @@ import termios
 import threading
 import time
 
-from tests.frames import FIELDS, SIXTEEN, WORKED, frame
+from tests.frames import EXAMPLE, FIELDS, SIXTEEN, WORKED, frame
 
 def report(**fields):
-    """The seven header lines: integers in decimal, floats as C's %g prints their binary32 value."""
+    """The header lines: integers in decimal, floats as C's %g prints their binary32 value."""
     def text(value):
         return f"{struct.unpack('<f', struct.pack('<f', value))[0]:g}" if isinstance(value, float) else value
     return "".join(f"{name}: {text(value)}\n" for name, value in (FIELDS | fields).items())
@@ -148,6 +151,50 @@ def feed_in_pieces(path, content):
             time.sleep(0.01)
 
 
+def place(cwd, content):
+    """Puts `content` in place as spectrum.bin in `cwd`; returns the thread feeding a FIFO."""
+    path, writer = os.path.join(cwd, "spectrum.bin"), None
+    if isinstance(content, Pieces):
+        if not os.path.exists(path):
+            os.mkfifo(path)
+        writer = threading.Thread(target=feed_in_pieces, args=(path, content))
+        writer.start()
+    elif callable(content):
+        if not os.path.exists(path):
+            content(path)
+    elif content is not None:
+        with open(path, "wb") as f:
+            f.write(content)
+    return writer
+
+
+# The manual's recipes run over these cases, each in a folder whose name quoting must survive,
+# the tree's own folder included: (folder, case). The failing ones' names are ASCII, as consoles
+# differ in how they encode the rest.
+CAPTURES = [(".", "worked example"), ("run 1 & (b) 50%", "payload cut inside sample 4"),
+            ("run 1 & (b) 50%/short", "20-byte file"), ("été", "frame_size larger than expected"),
+            ("mixed up", "directory named spectrum.bin"), ("empty", "no file")]
+
+
+def write_captures(directory, windows):
+    """Writes CAPTURES in DIRECTORY/tree; the same in DIRECTORY/want with the report.txt that
+    the recipe leaves beside each (both streams, in program order); and in DIRECTORY/console.txt
+    the lines the recipe prints, sorted: "Failed: " and each failing folder, and the count."""
+    cases = {row[0]: row for row in CASES + (WINDOWS_CASES if windows else POSIX_CASES)}
+    failed = []
+    for folder, name in CAPTURES:
+        _, content, writes, status = cases[name]
+        for top in "tree", "want":
+            os.makedirs(os.path.join(directory, top, folder), exist_ok=True)
+            place(os.path.join(directory, top, folder), content)
+        if content is not None:
+            with open(os.path.join(directory, "want", folder, "report.txt"), "w", newline="") as f:
+                f.write("".join(text for _, text in writes).replace("\n", "\r\n" if windows else "\n"))
+            failed += [f"Failed: {folder}"] * status
+    with open(os.path.join(directory, "console.txt"), "w") as f:
+        f.write("".join(f"{line}\n" for line in sorted(failed + [f"{len(failed)} failed"])))
+
+
 class Harness:
     def __init__(self, command, windows):
         self.command, self.newline = command, "\r\n" if windows else "\n"
@@ -160,18 +207,7 @@ class Harness:
 
     def run(self, cwd, content, args=(), **streams):
         """Puts `content` in place as spectrum.bin in `cwd`, then runs the tool there."""
-        path, writer = os.path.join(cwd, "spectrum.bin"), None
-        if isinstance(content, Pieces):
-            if not os.path.exists(path):
-                os.mkfifo(path)
-            writer = threading.Thread(target=feed_in_pieces, args=(path, content))
-            writer.start()
-        elif callable(content):
-            if not os.path.exists(path):
-                content(path)
-        elif content is not None:
-            with open(path, "wb") as f:
-                f.write(content)
+        writer = place(cwd, content)
         result = subprocess.run(self.command + list(args), cwd=cwd, stdin=subprocess.DEVNULL,
                                 timeout=120, check=False, **streams)
         if writer:
@@ -244,6 +280,9 @@ def main(command):
             with open(os.path.join(command[1], name.replace(" ", "-")), "wb") as f:
                 f.write(content)
         return 0
+    if command[0] == "--captures":
+        write_captures(command[1], command[2] == "windows")
+        return 0
     command[-1] = os.path.abspath(command[-1])  # each run has a scratch directory of its own
     windows = command[-1].endswith(".exe")
     harness = Harness(command, windows)
@@ -255,12 +294,15 @@ def main(command):
         harness.run_on_terminal()
     for row in [] if windows else WRITE_ERRORS:
         harness.run_write_error(*row)
-    # The shipped example and its report, as the README shows them, are the worked example's.
+    # The shipped example and its report, and the report README.md shows, are the worked example's.
     examples = os.path.join(os.path.dirname(__file__), "..", "..", "examples")
-    for name, want in (("spectrum.bin", frame(WORKED, bytes(4))),
+    for name, want in (("spectrum.bin", EXAMPLE),
                        ("spectrum.txt", "".join(text for _, text in WORKED_REPORT).encode())):
         with open(os.path.join(examples, name), "rb") as f:
             harness.check(f"shipped examples/{name}", f.read(), want)
+    with open(os.path.join(examples, "..", "README.md"), encoding="utf-8") as f:
+        shown = "".join(f"    {line}" for line in "".join(t for _, t in WORKED_REPORT).splitlines(True))
+        harness.check("README.md shows the example's report", shown in f.read(), True)
     print(f"{harness.passed} passed, {harness.failed} failed")
     return 1 if harness.failed else 0
 

@@ -4,8 +4,9 @@
 # builds the tool; each archive's tool, hardened, on its example frame on its own target, with
 # its licence, notices, changelog, security policy, a readme for its users and an SBOM that
 # validates and matches it; the .debs hold the archives' binaries, with a copyright file in strict
-# DEP-5, and pass lintian. Then each readme's steps, as written: the zip's under Wine, the x86-64
-# tarball's and the amd64 .deb's on a fresh Debian 12.
+# DEP-5, and pass lintian. Then each readme's steps, as written, with the manual's recipe for many
+# captures, updating and removing: the zip's under Wine, the x86-64 tarball's and the amd64 .deb's
+# on a fresh Debian 12.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 report=$root/examples/spectrum.txt
@@ -71,10 +72,11 @@ licence_texts "$folder" "$folder/THIRD-PARTY-NOTICES.txt"
 (! grep -v $'\r$' "$folder"/*.txt "$folder"/licenses/*.txt "$folder/examples/spectrum.txt")
 cmp "$folder/examples/spectrum.txt" <(sed 's/$/\r/' "$report")
 # Plain text as Notepad shows it: the readme within 80 columns, the changelog without Markdown,
-# the manual written for Windows.
+# the manual written for Windows users, without a man page's header, sections or internals.
 tr -d '\r' <"$folder/README.txt" | awk 'length > 80 { print; bad = 1 } END { exit bad }'
 (! grep -E '^#|\]\(' "$folder/CHANGELOG.txt")
-(! grep -E 'SIGPIPE|Unix|Linux|^ +\$ |echo \$\?|find \.|[a-z]\([0-9]\)' "$folder/MANUAL.txt")
+(! grep -E 'SIGPIPE|Unix|Linux|^ +\$ |echo \$\?|find \.|[a-z]\([0-9]\)|User Commands|SYNOPSIS|SEE ALSO|seeks' \
+  "$folder/MANUAL.txt")
 grep -q 'ERRORLEVEL' "$folder/MANUAL.txt" && grep -q 'LASTEXITCODE' "$folder/MANUAL.txt"
 # The readme is for Windows users: it names the exe and a terminal, and no Linux build step.
 grep -q 'spectrum_dump\.exe' "$folder/README.txt"
@@ -92,11 +94,15 @@ python3 "$root/tests/packaging/check_sbom.py" "${sboms[@]}"
 "$root/tests/packaging/validate_sbom.js" ./*.cdx.json
 lintian --fail-on error,warning spectrum-dump_*.deb
 
-"$root/tests/packaging/walk_readme_windows.sh" "$archive" "$work/wine" "$report"
+# The manuals' recipes for many captures run over these, in each walk.
+for os in windows posix; do
+  (cd "$root" && python3 -B -m tests.dump.tool_test --captures "$work/$os" $os)
+done
+"$root/tests/packaging/walk_readme_windows.sh" "$archive" "$work/wine" "$report" "$work/windows"
 tarball=spectrum_dump-$version-linux-x86_64.tar.gz deb=spectrum-dump_${version}_amd64.deb
-mmdebstrap --quiet --variant=minbase --include=man-db bookworm /dev/null \
-  --customize-hook="copy-in '$tarball' SHA256SUMS '$deb' '$report' \
+mmdebstrap --quiet --variant=minbase --include=man-db,sudo bookworm /dev/null \
+  --customize-hook="copy-in '$tarball' SHA256SUMS '$deb' '$report' '$work/posix' \
                     '$root/tests/packaging/walk_readme_linux.sh' /tmp" \
   --customize-hook="chroot \"\$1\" bash /tmp/walk_readme_linux.sh '/tmp/$tarball' '/tmp/$deb' \
-                    /tmp/spectrum.txt"
+                    /tmp/spectrum.txt /tmp/posix"
 echo "The release set passes as users get it."

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# usage: tests/packaging/walk_readme_windows.sh ZIP WINEPREFIX REPORT
+# usage: tests/packaging/walk_readme_windows.sh ZIP WINEPREFIX REPORT CAPTURES
 # Follows the zip's README.txt under Wine, every path and command taken from its text, so that its
 # steps cannot drift from the zip: unpacks where it says (as Explorer's "Extract All" and
 # Expand-Archive lay a zip out), runs the tool by its full path and compares the report, puts the
-# folder on PATH and runs the tool by name in a new cmd; then runs MANUAL.txt's for /r loop.
+# folder on PATH and runs the tool by name in a new cmd; runs MANUAL.txt's cmd recipe for many
+# captures over CAPTURES (written by tool_test.py --captures), typed and as a batch file; updates
+# over an old exe, then removes the Path entry and the folder, and checks that neither is left.
 # Wine has no PowerShell, and its certutil, findstr and fc are stubs: the checksum lines are
 # checked for the zip's name only, and fc's comparison is made here.
 set -euo pipefail
-zip=$1 report=$3
+zip=$1 report=$3 captures=$4
 export WINEPREFIX=$2 LC_ALL=C.UTF-8
 root=$(cd "$(dirname "$0")/../.." && pwd)
 wine() { sh "$root/cmake/wine-run.sh" "$WINEPREFIX" "$@"; }
@@ -33,10 +35,10 @@ run_blocks() {
     wine cmd /c 'C:\walk-step.cmd')
 }
 drive_c=$(unix_path "C:\\")
-[[ -z $(block 7) && -n $(block 6) ]] || fail "the readme has not six blocks of commands"
+[[ -z $(block 9) && -n $(block 8) ]] || fail "the readme has not eight blocks of commands"
 
 for n in 1 2 3; do  # the checksum lines (PowerShell, cmd) and Expand-Archive name the zip
-  [[ $(block $n | head -1) =~ ^(\$zip = \"|set zip=)${zip##*/}\"?$ ]] || fail "block $n: not the zip"
+  block $n | grep -qxE "(\\\$zip = \"|set \"zip=)${zip##*/}\"" || fail "block $n: not the zip"
 done
 folder=$(block 3 | awk '$1 == "Expand-Archive" { print $NF }')
 [[ $prose == *"enter $folder as the folder"* ]] || fail "Explorer and Expand-Archive differ"
@@ -52,20 +54,32 @@ entry=$(grep -o 'New, enter [^ ]* and choose OK' <<<"$prose" | cut -d' ' -f3)
 wine reg add 'HKCU\Environment' /v Path /t REG_EXPAND_SZ /d "$entry" /f >/dev/null
 run_blocks 6 | cmp - "$work/report"
 
-# MANUAL.txt's loop, typed into cmd, over captures here and below, in folders named with a
-# space and with accents, and a folder without one: each report lands beside its own file (one
-# that ends inside sample 3 gives a shorter report).
-tr -d '\r' <"$work/zip/MANUAL.txt" | sed 's/^ \{7\}//' |
-  awk '/^for \/r / { inside = 1 } inside { print } inside && !/\^$/ { exit }' |
-  sed 's/$/\r/' >"$work/loop"
-captures=$drive_c/captures
-mkdir -p "$captures/run 1/été" "$captures/empty"
-cp "$work/zip/examples/spectrum.bin" "$captures"
-cp "$work/zip/examples/spectrum.bin" "$captures/run 1/été"
-head -c 60 "$work/zip/examples/spectrum.bin" >"$captures/run 1/spectrum.bin"
-(cd "$captures" && wine cmd <"$work/loop" >/dev/null 2>&1)
-cmp "$captures/report.txt" "$work/report"
-cmp "$captures/run 1/été/report.txt" "$work/report"
-cmp "$captures/run 1/report.txt" <(head -11 "$work/report")
-[[ ! -e $captures/empty/report.txt ]] || fail "a report where no capture is"
-echo "README.txt's steps and MANUAL.txt's cmd loop work under Wine as written."
+# MANUAL.txt's recipe, typed into cmd and as a batch file (%c doubled, as the manual says), over
+# the captures: each report beside its capture, and the failing folders named.
+tr -d '\r' <"$work/zip/MANUAL.txt" | awk '/^ +@echo off$/ { n = index($0, "@") } n { print substr($0, n) }
+  /^ +echo on$/ { exit }' | sed 's/$/\r/' >"$work/recipe"
+sed 's/%\(~dp\)\?c\b/%&/g' "$work/recipe" >"$drive_c/recipe.bat"
+for run in typed batch; do
+  rm -rf "$drive_c/captures" && cp -R "$captures/tree" "$drive_c/captures"
+  (cd "$drive_c/captures" && if [[ $run == typed ]]; then wine cmd <"$work/recipe"
+                             else wine cmd /c 'C:\recipe.bat'; fi) | tr -d '\r' |
+    tee "$work/console" | sed -n 's/.*Failed: C:\\captures\\\(.*\)\\$/Failed: \1/p; /^[0-9]* failed$/p' |
+    tr '\\' / | LC_ALL=C sort | diff - "$captures/console.txt" || fail "$run recipe: console differs"
+  diff -r "$captures/want" "$drive_c/captures" || fail "$run recipe: reports differ"
+done
+cat "$work/console"
+
+# Updating: an old exe is replaced when the new zip is unpacked where Expand-Archive is told to.
+[[ $(block 7 | awk '$1 == "Expand-Archive" { print $2, $NF }') == "-Force $folder" ]] ||
+  fail "the update unpacks elsewhere"
+echo old >"$(unix_path "$folder")/spectrum_dump.exe"
+python3 -m zipfile -e "$zip" "$(unix_path "$folder")"
+run_blocks 6 | cmp - "$work/report"
+
+# Removing: the entry selected in the dialog, then the folder; neither is left.
+[[ $prose == *"select $entry, choose Delete"* ]] || fail "removes another Path entry"
+wine reg delete 'HKCU\Environment' /v Path /f >/dev/null
+run_blocks 8
+[[ ! -e $(unix_path "$folder") ]] || fail "the folder is left"
+(! wine reg query 'HKCU\Environment' /v Path 2>/dev/null | grep -qiF "$entry") || fail "the Path entry is left"
+echo "README.txt's steps and MANUAL.txt's cmd recipe work under Wine as written."
