@@ -331,7 +331,18 @@ def licences(c, components):
             for t in terms]
 
 
-def sbom(components, binary, version, platform, epoch):
+def build_tools(preset):
+    """The compiler, the linker and cmake of PRESET's build, as the root's Debian packages (those
+    the record lists) that hold them."""
+    cache = open(f"{os.environ['SRC']}/build/{preset}/CMakeCache.txt").read()
+    for key, what in (("CMAKE_CXX_COMPILER", "the C++ compiler"), ("CMAKE_LINKER", "the linker (binutils)"),
+                      ("CMAKE_COMMAND", "the build system")):
+        fields = package_of(os.path.realpath(re.search(rf"^{key}:\w+=(.*)$", cache, re.M).group(1)))
+        yield {"type": "application", "name": fields["package"], "version": fields["version"],
+               "supplier": DEBIAN, "description": f"{what}, for {fields['arch']}"}
+
+
+def sbom(components, binary, version, platform, epoch, preset):
     content = open(binary, "rb").read()
     tool = {"name": "spectrum_dump release scripts (packaging/linked.py)", "version": version,
             "supplier": {"name": AUTHOR}}
@@ -343,7 +354,7 @@ def sbom(components, binary, version, platform, epoch):
             "timestamp": time.strftime("%Y-%m-%dT%H:%M:%SZ", time.gmtime(epoch)),
             "authors": [{"name": AUTHOR}],
             "supplier": {"name": AUTHOR},
-            "tools": {"components": [{"type": "application", **tool}]},
+            "tools": {"components": [{"type": "application", **tool}, *build_tools(preset)]},
             "component": {
                 "type": "application", "bom-ref": "spectrum_dump", "name": "spectrum_dump",
                 "version": version, "purl": f"pkg:generic/spectrum_dump@{version}",
@@ -351,6 +362,7 @@ def sbom(components, binary, version, platform, epoch):
                 "copyright": f"Copyright (c) 2026 {AUTHOR}",
                 "description": f"Shows the header and first samples of a radar spectrum frame ({platform})",
                 "licenses": [{"license": {"id": "MIT"}}],
+                "pedigree": {"commits": [{"uid": os.environ["COMMIT"]}]},
                 "hashes": [{"alg": "SHA-256", "content": hashlib.sha256(content).hexdigest()},
                            {"alg": "SHA-512", "content": hashlib.sha512(content).hexdigest()}],
                 "properties": [
@@ -393,7 +405,7 @@ def main():
                     for c in components if COMPONENTS[c["name"]].offers_source))
     write_notices(folder, components, version, platform, preset)
     with open(sbom_path, "w") as out:
-        json.dump(sbom(components, binary, version, platform, int(os.environ["SOURCE_DATE_EPOCH"])),
+        json.dump(sbom(components, binary, version, platform, int(os.environ["SOURCE_DATE_EPOCH"]), preset),
                   out, indent=2)
         out.write("\n")
 
