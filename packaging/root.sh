@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# usage: packaging/root.sh TARBALL [DEBS ORIGIN]
+# usage: packaging/root.sh TARBALL [DEBS [ORIGIN]]
 # Makes the root the release set is built in, as TARBALL: a minimal Debian 12 (amd64, with arm64
 # as a foreign architecture) holding only what release.sh's jobs run, so that the record lists
 # everything that shapes the set's bytes: from Debian's archive, the newest version of each
-# package; or from the folder DEBS alone (a rebuild's recorded .debs), every package in it.
-# /build/origin in the root says where its packages came from, in the record's words: the apt
-# sources and the date their lists were fetched; for a root from DEBS, the file ORIGIN.
+# package, keeping the .debs in the folder DEBS if given; or, given ORIGIN, from the folder DEBS
+# alone (a rebuild's recorded .debs), every package in it. /build/origin in the root says where
+# its packages came from, in the record's words: the apt sources and the date their lists were
+# fetched; for a root from DEBS, the file ORIGIN.
 set -euo pipefail
-(($# == 1 || $# == 3)) || { sed -n 2p "$0" >&2; exit 2; }
+(($# >= 1 && $# <= 3)) || { sed -n 2p "$0" >&2; exit 2; }
 tarball=$(realpath "$1")
 build_needs=(
   g++ g++-aarch64-linux-gnu g++-mingw-w64-x86-64-posix  # the three targets' compilers
@@ -15,7 +16,7 @@ build_needs=(
   cmake ninja-build python3 groff-base glibc-source
 )
 options=(--quiet --variant=minbase "--architectures=amd64,arm64" --skip=cleanup/apt/lists)
-if (($# == 1)); then
+if (($# < 3)); then
   sources=(
     'deb http://deb.debian.org/debian bookworm main'
     'deb http://deb.debian.org/debian bookworm-updates main'
@@ -26,6 +27,10 @@ if (($# == 1)); then
   { echo "Apt-Sources:"; printf ' %s\n' "${sources[@]}"
     echo "Apt-Lists-Date: $(date -u +%Y%m%dT%H%M%SZ)"; } >"$origin"
   options+=(--include="$(IFS=,; echo "${build_needs[*]}")")
+  if (($# == 2)); then
+    mkdir -p "$2"
+    options+=(--skip=essential/unlink --customize-hook="sync-out /var/cache/apt/archives '$(realpath "$2")'")
+  fi
 else
   # Every package of DEBS at its version, from a flat archive of them; their SHA-256 are the
   # caller's to check.
