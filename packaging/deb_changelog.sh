@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# usage: packaging/deb_changelog.sh (a job of release.sh, which exports SRC, VERSION and
+# usage: packaging/deb_changelog.sh (a job of build_set.sh, which exports SRC, VERSION and
 # SOURCE_DATE_EPOCH)
 # Prints the entry of CHANGELOG.md for VERSION as a Debian changelog, its items and paragraphs as
 # the Debian entry's items, each with its wrapped lines; fails when CHANGELOG.md has no entry, or

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# usage: packaging/glibc_source.sh (a job of release.sh, which exports WORK and OUT)
+# usage: packaging/glibc_source.sh (a job of build_set.sh, which exports WORK and OUT)
 # The GNU C Library's exact source, in OUT beside the Linux binaries that link it: the tarball of
 # Debian's glibc-source package as it is, named for the Debian version (it is made after Debian's
 # patch step, so it holds GNU's release with Debian's patches applied, and GNU's own name would
