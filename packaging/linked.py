@@ -334,10 +334,13 @@ def licences(c, components):
 def build_tools(preset):
     """The compiler, the linker and cmake of PRESET's build, as the root's Debian packages (those
     the record lists) that hold them."""
-    cache = open(f"{os.environ['SRC']}/build/{preset}/CMakeCache.txt").read()
+    build = f"{os.environ['SRC']}/build/{preset}"
+    compiler, = glob.glob(f"{build}/CMakeFiles/*/CMakeCXXCompiler.cmake")  # a toolchain's too
+    found = open(compiler).read() + open(f"{build}/CMakeCache.txt").read()
     for key, what in (("CMAKE_CXX_COMPILER", "the C++ compiler"), ("CMAKE_LINKER", "the linker (binutils)"),
                       ("CMAKE_COMMAND", "the build system")):
-        fields = package_of(os.path.realpath(re.search(rf"^{key}:\w+=(.*)$", cache, re.M).group(1)))
+        path = re.search(rf'^(?:set\({key} "|{key}:\w+=)([^"\n]+)', found, re.M).group(1)
+        fields = package_of(os.path.realpath(path))
         yield {"type": "application", "name": fields["package"], "version": fields["version"],
                "supplier": DEBIAN, "description": f"{what}, for {fields['arch']}"}
 
