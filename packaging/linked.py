@@ -342,7 +342,7 @@ def build_tools(preset):
         path = re.search(rf'^(?:set\({key} "|{key}:\w+=)([^"\n]+)', found, re.M).group(1)
         fields = package_of(os.path.realpath(path))
         yield {"type": "application", "name": fields["package"], "version": fields["version"],
-               "supplier": DEBIAN, "description": f"{what}, for {fields['arch']}"}
+               "supplier": DEBIAN, "description": f"{what}, run on {fields['arch']}"}
 
 
 def sbom(components, binary, version, platform, epoch, preset):
