@@ -72,20 +72,26 @@ while read -r sha package version; do
   ln -f "$deb" "$work/debs" 2>/dev/null || cp "$deb" "$work/debs"
 done < <(field Installed-Build-Depends-Sha256)
 
-# The root from those alone, with the recorded origin; then it must be what the record lists.
+# The root from those alone, with the recorded origin. The packages of the .debs, and then those
+# of the root, must be those the record lists, each at its version.
+field Installed-Build-Depends | sort >"$work/recorded"
+recorded() {  # WHAT: refuses unless the lines "name:arch (= version)" on input are the recorded
+  sort >"$work/found"
+  cmp -s "$work/recorded" "$work/found" && return
+  echo "rebuild.sh: $1 and the record differ, so nothing is built:" >&2
+  comm -23 "$work/recorded" "$work/found" | sed 's/^/  the record: /' >&2
+  comm -13 "$work/recorded" "$work/found" | sed "s/^/  $1: /" >&2
+  exit 1
+}
+for deb in "$work"/debs/*.deb; do
+  dpkg-deb --show --showformat='${Package}:${Architecture} (= ${Version})\n' "$deb"
+done | recorded "the .debs"
 awk '/^Apt-(Sources|Lists-Date):/ { on = 1; print; next } /^[^ ]/ { on = 0 } on' "$record" >"$work/origin"
 "$(dirname "$0")/root.sh" "$work/root.tar" "$work/debs" "$work/origin"
 tar -xOf "$work/root.tar" ./var/lib/dpkg/status |
   awk '/^Package:/ { name = $2 } /^Status:/ { status = $4 } /^Architecture:/ { arch = $2 }
     /^Version:/ { version = $2 } /^$/ && status == "installed" { print name ":" arch " (= " version ")" }' |
-  sort >"$work/root-packages"
-field Installed-Build-Depends | sort >"$work/recorded-packages"
-if ! cmp -s "$work/recorded-packages" "$work/root-packages"; then
-  echo "rebuild.sh: the root is not the recorded one, so nothing is built:" >&2
-  comm -23 "$work/recorded-packages" "$work/root-packages" | sed 's/^/  the record has /' >&2
-  comm -13 "$work/recorded-packages" "$work/root-packages" | sed 's/^/  the root has /' >&2
-  exit 1
-fi
+  recorded "the root"
 
 tar -xzf "$set/$tarball" -C "$work/source"
 "$work/source/${tarball%.tar.gz}/packaging/release.sh" --root "$work/root.tar" --rebuild "$out" >/dev/null

@@ -1,12 +1,11 @@
 #!/usr/bin/env bash
 # usage: tests/packaging/check_release.sh OUTDIR
 # Tests the release set as users get it, from the packages alone: the sums and the record of the
-# build; the source tarball
-# builds the tool; each archive's tool, hardened, on its example frame on its own target, with
-# its licence, notices, changelog, a readme for its users and an SBOM that validates and matches
-# it; the .debs hold the archives' binaries, with the notices' licences in their copyright
-# file, and pass lintian. Then each readme's steps, as written: the zip's under Wine, the x86-64
-# tarball's and the amd64 .deb's on a fresh Debian 12.
+# build; the source tarball builds the tool; each archive's tool, hardened, on its example frame
+# on its own target, with its licence, notices, changelog, a readme for its users and an SBOM that
+# validates and matches it; the .debs hold the archives' binaries, with the notices' licences in
+# their copyright file, and pass lintian. Then each readme's steps, as written: the zip's under
+# Wine, the x86-64 tarball's and the amd64 .deb's on a fresh Debian 12.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 report=$root/examples/spectrum.txt
