@@ -41,7 +41,8 @@ def index_sha256(packages):
     sums = {}
     for stanza in shown.strip().split("\n\n"):
         fields = dict(re.findall(r"^([\w-]+): (.*)$", stanza, re.M))
-        sums[(f"{fields['Package']}:{fields['Architecture']}", fields["Version"])] = fields["SHA256"]
+        if "SHA256" in fields:  # not dpkg's own record of the installed version
+            sums[(f"{fields['Package']}:{fields['Architecture']}", fields["Version"])] = fields["SHA256"]
     return [sums[package] for package in packages]
 
 
