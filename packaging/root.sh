@@ -33,11 +33,13 @@ if (($# < 3)); then
   fi
 else
   # Every package of DEBS at its version, from a flat archive of them; their SHA-256 are the
-  # caller's to check.
+  # caller's to check. apt copies its index into the root, as it does an archive's, and reads the
+  # .debs at the same path inside the root as outside.
   debs=$(realpath "$2") origin=$(realpath "$3")
   (cd "$debs" && apt-ftparchive packages . >Packages)
-  sources=("deb [trusted=yes] file://$debs ./")
-  options=("${options[@]/minbase/custom}" --hook-dir=/usr/share/mmdebstrap/hooks/file-mirror-automount
+  sources=("deb [trusted=yes] copy://$debs ./")
+  options=("${options[@]/minbase/custom}" --setup-hook="mkdir -p \"\$1$debs\" && mount -o ro,bind '$debs' \"\$1$debs\""
+           --customize-hook="umount \"\$1$debs\" && rmdir \"\$1$debs\""
            --include="$(awk '/^Package:/ { name = $2 } /^Version:/ { version = $2 }
              /^Architecture:/ { arch = $2 } /^$/ { printf "%s%s:%s=%s", sep, name, arch, version; sep = "," }' \
              "$debs/Packages" | sed 's/:all=/=/g')")
