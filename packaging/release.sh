@@ -56,13 +56,16 @@ mv "$WORK/export" "$root/build/spectrum_dump-$VERSION"
 # COMMAND...: run in the root, which alone it sees, with no network and the pinned environment.
 # A clock faked from outside (reprotest's faketime) is carried in.
 in_root() {
-  local carried=() name lib
+  local carried=() name lib preloaded=''
   for name in $(compgen -e | grep -E '^(LD_PRELOAD|FAKETIME)'); do carried+=("$name=${!name}"); done
-  for lib in ${LD_PRELOAD-}; do mkdir -p "$root${lib%/*}" && touch "$root$lib"; done
-  unshare --mount --net --fork bash -c 'root=$1; shift
+  for lib in ${LD_PRELOAD-}; do
+    lib=${lib//\$LIB/lib/$(uname -m)-linux-gnu}  # as Debian's ld.so reads $LIB
+    mkdir -p "$root${lib%/*}" && touch "$root$lib" && preloaded+=" $lib"
+  done
+  unshare --mount --net --fork bash -c 'root=$1 preloaded=$2; shift 2
     mount -t proc proc "$root/proc" && mount --rbind /dev "$root/dev"
-    for lib in ${LD_PRELOAD-}; do mount --bind "$lib" "$root$lib"; done
-    exec chroot "$root" "$@"' in_root "$root" \
+    for lib in $preloaded; do mount --bind "$lib" "$root$lib"; done
+    exec chroot "$root" "$@"' in_root "$root" "$preloaded" \
     env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/build LC_ALL=C TZ=UTC PYTHONDONTWRITEBYTECODE=1 \
     SOURCE_DATE_EPOCH="$SOURCE_DATE_EPOCH" COMMIT="$COMMIT" VERSION="$VERSION" "${carried[@]}" "$@"
 }
