@@ -56,6 +56,7 @@ if ((${#wanted[@]})); then
 https://snapshot.debian.org/archive/\1/$snapshot |" "$work/sources.list"
   apt=(apt-get -q -o Dir::Etc::SourceList="$work/sources.list" -o Dir::Etc::SourceParts=/dev/null
        -o Dir::State::Lists="$work/lists" -o Dir::Cache="$work/apt" -o Debug::NoLocking=1
+       -o APT::Sandbox::User=root  # the folders are root's own
        -o APT::Architecture=amd64 -o APT::Architectures::=amd64 -o APT::Architectures::=arm64)
   mkdir -p "$work/lists/partial" "$work/apt"
   "${apt[@]}" update >/dev/null
