@@ -61,8 +61,8 @@ https://snapshot.debian.org/archive/\1/$snapshot |" "$work/sources.list"
   mkdir -p "$work/lists/partial" "$work/apt"
   "${apt[@]}" update >/dev/null
   (cd "$cache" && "${apt[@]}" download "${wanted[@]}" >/dev/null) || {
-    echo "rebuild.sh: not every recorded package is in $(cat "$work/sources.list");" \
-      "Debian's snapshot archive keeps every version: --snapshot $(field Apt-Lists-Date)" >&2
+    echo "rebuild.sh: the archive lacks a recorded version (apt names it above); Debian's" \
+      "snapshot archive keeps every version: rebuild.sh --snapshot $(field Apt-Lists-Date) ..." >&2
     exit 1
   }
 fi
