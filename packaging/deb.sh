@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# usage: packaging/deb.sh ARCH DEBIAN_ARCH (a job of release.sh, which exports SRC, WORK, OUT,
+# usage: packaging/deb.sh ARCH DEBIAN_ARCH (a job of build_set.sh, which exports SRC, WORK, OUT,
 # VERSION and SOURCE_DATE_EPOCH)
 # A Debian binary package, in OUT, of the Linux archive's tool and notices from its folder in
 # WORK, with the Debian changelog release.sh wrote. The tool is static, so it depends on nothing.

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# usage: packaging/deb_changelog.sh (a job of release.sh, which exports SRC and VERSION)
+# usage: packaging/deb_changelog.sh (a job of build_set.sh, which exports SRC and VERSION)
 # Prints CHANGELOG.md's released entries as a Debian changelog, newest first, as Debian keeps
 # one: each entry's items and paragraphs as its items, each with its wrapped lines, and its
 # heading's date as its date. Fails unless the newest entry is VERSION's and holds something.

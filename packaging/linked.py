@@ -411,7 +411,21 @@ def dep5_fields(components):
         f"License: {dep5(' AND '.join(terms))}\n"
 
 
-def sbom(components, binary, version, platform, epoch):
+def build_tools(preset):
+    """The compiler, the linker and cmake of PRESET's build, as the root's Debian packages (those
+    the record lists) that hold them."""
+    build = f"{os.environ['SRC']}/build/{preset}"
+    compiler, = glob.glob(f"{build}/CMakeFiles/*/CMakeCXXCompiler.cmake")  # a toolchain's too
+    found = open(compiler).read() + open(f"{build}/CMakeCache.txt").read()
+    for key, what in (("CMAKE_CXX_COMPILER", "the C++ compiler"), ("CMAKE_LINKER", "the linker (binutils)"),
+                      ("CMAKE_COMMAND", "the build system")):
+        path = re.search(rf'^(?:set\({key} "|{key}:\w+=)([^"\n]+)', found, re.M).group(1)
+        fields = package_of(os.path.realpath(path))
+        yield {"type": "application", "name": fields["package"], "version": fields["version"],
+               "supplier": DEBIAN, "description": f"{what}, run on {fields['arch']}"}
+
+
+def sbom(components, binary, version, platform, epoch, preset):
     content = open(binary, "rb").read()
     linux = platform.startswith("linux")
     tool = {"name": "spectrum_dump release scripts (packaging/linked.py)", "version": version,
@@ -424,7 +438,7 @@ def sbom(components, binary, version, platform, epoch):
             "timestamp": time.strftime("%Y-%m-%dT%H:%M:%SZ", time.gmtime(epoch)),
             "authors": [{"name": AUTHOR}],
             "supplier": {"name": AUTHOR},
-            "tools": {"components": [{"type": "application", **tool}]},
+            "tools": {"components": [{"type": "application", **tool}, *build_tools(preset)]},
             "component": {
                 "type": "application", "bom-ref": "spectrum_dump", "name": "spectrum_dump",
                 "version": version, "purl": f"pkg:generic/spectrum_dump@{version}",
@@ -432,6 +446,7 @@ def sbom(components, binary, version, platform, epoch):
                 "copyright": f"Copyright (c) {COPYRIGHT}",
                 "description": f"Shows the header and first samples of a radar spectrum frame ({platform})",
                 "licenses": [{"license": {"id": "MIT"}}],
+                "pedigree": {"commits": [{"uid": os.environ["COMMIT"]}]},
                 "hashes": [{"alg": "SHA-256", "content": hashlib.sha256(content).hexdigest()},
                            {"alg": "SHA-512", "content": hashlib.sha512(content).hexdigest()}],
                 "properties": [
@@ -477,7 +492,7 @@ def main():
                     for c in components if COMPONENTS[c["name"]].offers_source))
     write_notices(folder, components, version, platform, preset)
     with open(sbom_path, "w") as out:
-        json.dump(sbom(components, binary, version, platform, int(os.environ["SOURCE_DATE_EPOCH"])),
+        json.dump(sbom(components, binary, version, platform, int(os.environ["SOURCE_DATE_EPOCH"]), preset),
                   out, indent=2)
         out.write("\n")
     for path in copyright_path:

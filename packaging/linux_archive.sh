@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# usage: packaging/linux_archive.sh PRESET ARCH (a job of release.sh, which exports SRC, WORK,
+# usage: packaging/linux_archive.sh PRESET ARCH (a job of build_set.sh, which exports SRC, WORK,
 # OUT and VERSION)
 # The Linux archive of PRESET's build, in OUT: the tool, its man page, its users' readme, the
 # changelog, the licence, the notices and the licence texts they name (in licenses/), the example

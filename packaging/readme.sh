@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# usage: packaging/readme.sh PACKAGE [ARCH] (a job of release.sh, which exports VERSION)
+# usage: packaging/readme.sh PACKAGE [ARCH] (a job of build_set.sh, which exports VERSION)
 # Prints the readme for the users of PACKAGE (windows, linux or deb): the blocks of README.in
 # marked for it, and those marked for none.
 set -euo pipefail

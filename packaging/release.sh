@@ -1,56 +1,75 @@
 #!/usr/bin/env bash
-# usage: packaging/release.sh OUTDIR
+# usage: packaging/release.sh [--root TARBALL] [--rebuild] OUTDIR
 # Makes the release set of the committed sources in OUTDIR, a new or empty folder: the source
 # tarball; static, stripped Linux builds for x86-64 and aarch64 as .tar.gz and .deb, the Windows
 # x86-64 exe as .zip, each with the licence and the notices of what it links, and an SBOM per
-# binary; the source of the glibc they link; and SHA256SUMS. It builds from an export of HEAD in
-# its own folders, so the working tree is left as it was, and pins whatever else could vary
-# (time, paths, owners, order, umask, locale, file system), so that any rebuild of the same
-# commit gives the same bytes. Each job is a script beside this one; they take the folders and
-# the version from the environment this script exports.
+# binary; the source of the glibc they link; the record of the build; and SHA256SUMS.
+# It exports HEAD (or, where there is no repository, takes this unpacked source tarball as it
+# is) and builds it in a fresh minimal Debian root that root.sh makes, or in a copy of the root
+# TARBALL root.sh made before, with no network, at a fixed path, with a pinned environment, so
+# that any rebuild of the same commit in a root of the same packages gives the same bytes. A new
+# release needs the newest glibc and libstdc++ the root's package lists know; a --rebuild (of
+# rebuild.sh) needs its root's recorded versions and not the newest. Run as root.
 set -euo pipefail
+root_tarball='' rebuild=''
+while (($# > 1)); do
+  case $1 in
+    --root) root_tarball=$(realpath "$2"); shift 2 ;;
+    --rebuild) rebuild=yes; shift ;;
+    *) break ;;
+  esac
+done
 (($# == 1)) || { sed -n 2p "$0" >&2; exit 2; }
 packaging=$(cd "$(dirname "$0")" && pwd)
 mkdir -p "$1"
-# SHA256SUMS sums the set by its names' patterns, which an old set's files would match too.
+# SHA256SUMS sums the whole folder, which an old set's files would join.
 [[ -z $(ls -A "$1") ]] || { echo "release.sh: $1 is not empty; give a new or empty folder" >&2; exit 1; }
 OUT=$(cd "$1" && pwd)
-
-repository=$(git -C "$packaging" rev-parse --show-toplevel)
-SOURCE_DATE_EPOCH=$(git -C "$repository" log -1 --format=%ct)
 umask 022
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
-SRC=$WORK/src
-git -C "$repository" archive --prefix=src/ HEAD | tar -x -C "$WORK"
-VERSION=$(sed -n '/^project(/,/)/s/^ *VERSION \([^ )]*\).*/\1/p' "$SRC/CMakeLists.txt")
-[[ -n $VERSION ]] || { echo "release.sh: no VERSION in project() of CMakeLists.txt" >&2; exit 1; }
-export SOURCE_DATE_EPOCH LC_ALL=C TZ=UTC SRC WORK OUT VERSION
 
-# The version's changelog entry, in Debian's form for the .debs; without one, no release.
-"$packaging/deb_changelog.sh" >"$WORK/deb-changelog"
-
-# Each target, into $WORK/PRESET, with the linker's trace in $WORK/PRESET.log.
-for preset in release aarch64 windows; do "$packaging/build.sh" "$preset"; done
-
-# The source, as distributions package it and as the GNU C Library's licence offers it for
-# relinking: an export of the commit under one top folder.
-git -C "$repository" archive --format=tar --prefix="spectrum_dump-$VERSION/" HEAD |
-  gzip -9n >"$OUT/spectrum_dump-$VERSION.tar.gz"
-if tar -tzf "$OUT/spectrum_dump-$VERSION.tar.gz" | grep -E '__pycache__|\.py[co]$' >&2; then
-  echo "release.sh: compiled Python is committed; remove it from git" >&2
-  exit 1
+# The source: git's export of HEAD, or this unpacked export of it; source-commit names the commit
+# and its time, which git's export-subst writes into it (.gitattributes).
+top=$(dirname "$packaging")
+mkdir "$WORK/export"
+if [[ -e $top/.git ]]; then
+  git -C "$top" archive HEAD | tar -x -C "$WORK/export"
+else
+  cp -R "$top/." "$WORK/export"
 fi
+read -r COMMIT SOURCE_DATE_EPOCH <"$WORK/export/packaging/source-commit"
+[[ $COMMIT =~ ^[0-9a-f]{40}$ ]] ||
+  { echo "release.sh: $top is neither a git repository nor an export of a commit" >&2; exit 1; }
+VERSION=$(sed -n '/^project(/,/)/s/^ *VERSION \([^ )]*\).*/\1/p' "$WORK/export/CMakeLists.txt")
+[[ -n $VERSION ]] || { echo "release.sh: no VERSION in project() of CMakeLists.txt" >&2; exit 1; }
 
-# The archives, each with its readme, notices and SBOM; the source of the glibc the Linux ones
-# link; then the .debs, made from the Linux archives' folders.
-"$packaging/linux_archive.sh" release x86_64
-"$packaging/linux_archive.sh" aarch64 aarch64
-"$packaging/windows_archive.sh"
-"$packaging/glibc_source.sh"
-"$packaging/deb.sh" x86_64 amd64
-"$packaging/deb.sh" aarch64 arm64
+if [[ -z $root_tarball ]]; then
+  root_tarball=$WORK/root.tar
+  "$packaging/root.sh" "$root_tarball"
+fi
+root=$WORK/root
+mkdir "$root"
+tar -x -C "$root" -f "$root_tarball"
+mv "$WORK/export" "$root/build/spectrum_dump-$VERSION"
 
-cd "$OUT"
-sha256sum spectrum_dump-"$VERSION"[.-]* spectrum-dump_"$VERSION"_* glibc-* >SHA256SUMS
-cat SHA256SUMS
+# COMMAND...: run in the root, which alone it sees, with no network and the pinned environment.
+# A clock faked from outside (reprotest's faketime) is carried in.
+in_root() {
+  local carried=() name lib preloaded=''
+  for name in $(compgen -e | grep -E '^(LD_PRELOAD|FAKETIME)'); do carried+=("$name=${!name}"); done
+  for lib in ${LD_PRELOAD-}; do
+    lib=${lib//\$LIB/lib/$(uname -m)-linux-gnu}  # as Debian's ld.so reads $LIB
+    mkdir -p "$root${lib%/*}" && touch "$root$lib" && preloaded+=" $lib"
+  done
+  unshare --mount --net --fork bash -c 'root=$1 preloaded=$2; shift 2
+    mount -t proc proc "$root/proc" && mount --rbind /dev "$root/dev"
+    for lib in $preloaded; do mount --bind "$lib" "$root$lib"; done
+    exec chroot "$root" "$@"' in_root "$root" "$preloaded" \
+    env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/build LC_ALL=C TZ=UTC PYTHONDONTWRITEBYTECODE=1 \
+    SOURCE_DATE_EPOCH="$SOURCE_DATE_EPOCH" COMMIT="$COMMIT" VERSION="$VERSION" "${carried[@]}" "$@"
+}
+[[ -n $rebuild ]] || in_root "/build/spectrum_dump-$VERSION/packaging/newest.sh"
+in_root "/build/spectrum_dump-$VERSION/packaging/build_set.sh"
+cp "$root/build/out/"* "$OUT"
+cat "$OUT/SHA256SUMS"

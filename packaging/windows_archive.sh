@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# usage: packaging/windows_archive.sh (a job of release.sh, which exports SRC, WORK, OUT and
+# usage: packaging/windows_archive.sh (a job of build_set.sh, which exports SRC, WORK, OUT and
 # VERSION)
 # The Windows zip, in OUT: the exe, and its users' readme, the manual written for Windows, the
 # changelog, the licence, the security policy, the notices and the licence texts they name (in

@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # usage: tests/packaging/check_release.sh OUTDIR
-# Tests the release set as users get it, from the packages alone: the sums; the source tarball
-# builds the tool; each archive's tool, hardened, on its example frame on its own target, with
-# its licence, notices, changelog, security policy, a readme for its users and an SBOM that
-# validates and matches it; the .debs hold the archives' binaries, with a copyright file in strict
-# DEP-5, and pass lintian. Then each readme's steps, as written, with the manual's recipe for many
-# captures, updating and removing: the zip's under Wine, the x86-64 tarball's and the amd64 .deb's
-# on a fresh Debian 12.
+# Tests the release set as users get it, from the packages alone: the sums and the record of the
+# build; the source tarball builds the tool; each archive's tool, hardened, on its example frame
+# on its own target, with its licence, notices, changelog, security policy, a readme for its users
+# and an SBOM that validates and matches it; the .debs hold the archives' binaries, with a
+# copyright file in strict DEP-5, and pass lintian. Then each readme's steps, as written, with the
+# manual's recipe for many captures, updating and removing: the zip's under Wine, the x86-64
+# tarball's and the amd64 .deb's on a fresh Debian 12.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 report=$root/examples/spectrum.txt
@@ -14,6 +14,7 @@ cd "$1"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 sha256sum --check --strict SHA256SUMS
+"$root/tests/packaging/check_buildinfo.py" .
 
 version=$(echo spectrum_dump-*-windows-x86_64.zip | sed 's/^spectrum_dump-//; s/-windows-x86_64.zip$//')
 tar -xzf "spectrum_dump-$version.tar.gz" -C "$work"
