@@ -56,7 +56,7 @@ class Output {
   }
   void append(float value);
 
-  // A line: the longest the tool prints, a size warning, has under 80 characters.
+  // A line: the longest the tool prints, a size warning, has at most 94 characters.
   std::array<char, 128> buffer_{};
   std::size_t size_ = 0;
 };

@@ -23,7 +23,7 @@ class MemoryInput final : public Input {
   std::span<const std::byte> rest_;
 };
 
-// Appends each piece it is handed to `text`, which several outputs may share to see the order.
+// Appends each piece it is handed to `text`.
 class StringOutput final : public Output {
  public:
   explicit StringOutput(std::string& text) : text_(text) {}
