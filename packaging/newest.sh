@@ -6,7 +6,11 @@
 set -euo pipefail
 for package in libc6-dev:amd64 libc6-dev:arm64 glibc-source libstdc++-12-dev:amd64 libstdc++-12-dev:arm64; do
   installed=$(dpkg-query -W -f='${Version}' "$package")
-  newest=$(apt-cache policy "$package" | sed -n 's/^ *Candidate: //p')
+  # The highest version the lists offer, not apt's candidate, which a pin can hold back.
+  newest=$installed
+  for offered in $(apt-cache madison "$package" | awk -F' [|] ' '{ print $2 }'); do
+    dpkg --compare-versions "$offered" gt "$newest" && newest=$offered
+  done
   [[ $installed == "$newest" ]] || {
     echo "newest.sh: $package is $installed, the archive's newest $newest; a new release needs the newest" >&2
     exit 1
