@@ -19,36 +19,36 @@ add_library(spectrum_dump_hardening INTERFACE)  # compile flags, linked by the p
 set(SPECTRUM_DUMP_LINK_OPTIONS "")              # link flags, for the tool alone
 set(static_modes -static)                       # the first that links is taken
 set(dynamic_mode "")
-# The stack protector and fortified library calls wherever GCC or clang builds, the Windows exe
-# included: there mingw-w64 fortifies to level 2 at most, and GCC's libssp, linked for both, takes
-# its canary from ADVAPI32.dll (a part of every Windows). Optimised builds only: fortification
-# needs the optimiser.
+# The stack protector and fortified library calls wherever GCC or clang builds (optimised builds
+# only: fortification needs the optimiser); macOS, whose linker takes no -z options and which
+# makes every program position-independent, keeps its own defaults.
 if(SPECTRUM_DUMP_HARDENING AND CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang" AND NOT APPLE)
   if(WIN32)
+    # The exe is relocatable (dynamic base, high-entropy VA) and NX by default. mingw-w64
+    # fortifies to level 2 at most, and GCC's libssp, linked for both, takes its canary from
+    # ADVAPI32.dll (a part of every Windows).
     set(fortify_level 2)
     target_link_options(spectrum_dump_hardening INTERFACE -fstack-protector-strong)  # links libssp
   else()
+    # ELF platforms: position-independent, so that addresses are randomised, with relocations
+    # read-only before main runs.
     set(fortify_level 3)
+    target_compile_options(spectrum_dump_hardening INTERFACE -fPIE)
+    list(APPEND SPECTRUM_DUMP_LINK_OPTIONS LINKER:-z,relro,-z,now)
+    # Compact relative relocations: a position-independent program relocates itself at
+    # start-up, and the packed form costs it a fifth fewer instructions. Some linkers know the
+    # option only for some targets and ignore it, with a warning, for others.
+    check_linker_flag(CXX LINKER:--fatal-warnings,-z,pack-relative-relocs
+                      SPECTRUM_DUMP_LINKER_PACKS_RELOCATIONS)
+    if(SPECTRUM_DUMP_LINKER_PACKS_RELOCATIONS)
+      list(APPEND SPECTRUM_DUMP_LINK_OPTIONS LINKER:-z,pack-relative-relocs)
+    endif()
+    set(static_modes -static-pie -static)
+    set(dynamic_mode -pie)
+    set(pie_flag -fPIE)
   endif()
   target_compile_options(spectrum_dump_hardening INTERFACE -fstack-protector-strong
     "$<$<NOT:$<CONFIG:Debug>>:-U_FORTIFY_SOURCE;-D_FORTIFY_SOURCE=${fortify_level}>")
-endif()
-# ELF platforms. The Windows exe is relocatable (dynamic base, high-entropy VA) and NX by default;
-# macOS makes every program position-independent and its linker takes no -z options.
-if(SPECTRUM_DUMP_HARDENING AND CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang" AND NOT WIN32 AND NOT APPLE)
-  target_compile_options(spectrum_dump_hardening INTERFACE -fPIE)
-  list(APPEND SPECTRUM_DUMP_LINK_OPTIONS LINKER:-z,relro,-z,now)
-  # Compact relative relocations: a position-independent program relocates itself at start-up,
-  # and the packed form costs it a fifth fewer instructions. Some linkers know the option only
-  # for some targets and ignore it, with a warning, for others.
-  check_linker_flag(CXX LINKER:--fatal-warnings,-z,pack-relative-relocs
-                    SPECTRUM_DUMP_LINKER_PACKS_RELOCATIONS)
-  if(SPECTRUM_DUMP_LINKER_PACKS_RELOCATIONS)
-    list(APPEND SPECTRUM_DUMP_LINK_OPTIONS LINKER:-z,pack-relative-relocs)
-  endif()
-  set(static_modes -static-pie -static)
-  set(dynamic_mode -pie)
-  set(pie_flag -fPIE)
 endif()
 
 set(SPECTRUM_DUMP_LINK_MODE ${dynamic_mode})
