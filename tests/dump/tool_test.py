@@ -65,6 +65,7 @@ NON_FINITE = [(b"\x00\x00\xc0\x7f", "nan"), (b"\x00\x00\xc0\xff", "-nan"), (b"\x
 CANNOT_OPEN = [("err", "Cannot open: spectrum.bin\n")]
 CANNOT_READ_HEADER = [("err", "Cannot read frame header\n")]
 WORKED_REPORT = [("out", report()), listing(6, WORKED_TEXT)]
+WORKED_OUTPUT = "".join(text for _, text in WORKED_REPORT)  # all on standard output
 MAX = (1 << 64) - 1
 FOUR_BY_FOUR = {"frame_size": 112, "range_size": 4, "doppler_size": 4}
 
@@ -246,7 +247,7 @@ class Harness:
         attributes = termios.tcgetattr(terminal)
         attributes[1] &= ~termios.OPOST  # the terminal passes "\n" as it is
         termios.tcsetattr(terminal, termios.TCSANOW, attributes)
-        content, expected = frame(WORKED), "".join(text for _, text in WORKED_REPORT).encode()
+        content, expected = frame(WORKED), WORKED_OUTPUT.encode()
         early = expected[:expected.index(b":\n  [") + 2]  # the header lines and the heading
         with tempfile.TemporaryDirectory() as cwd:
             path = os.path.join(cwd, "spectrum.bin")
@@ -297,11 +298,11 @@ def main(command):
     # The shipped example and its report, and the report README.md shows, are the worked example's.
     examples = os.path.join(os.path.dirname(__file__), "..", "..", "examples")
     for name, want in (("spectrum.bin", EXAMPLE),
-                       ("spectrum.txt", "".join(text for _, text in WORKED_REPORT).encode())):
+                       ("spectrum.txt", WORKED_OUTPUT.encode())):
         with open(os.path.join(examples, name), "rb") as f:
             harness.check(f"shipped examples/{name}", f.read(), want)
     with open(os.path.join(examples, "..", "README.md"), encoding="utf-8") as f:
-        shown = "".join(f"    {line}" for line in "".join(t for _, t in WORKED_REPORT).splitlines(True))
+        shown = "".join(f"    {line}" for line in WORKED_OUTPUT.splitlines(True))
         harness.check("README.md shows the example's report", shown in f.read(), True)
     print(f"{harness.passed} passed, {harness.failed} failed")
     return 1 if harness.failed else 0
