@@ -1,7 +1,6 @@
 #include "dump/frame_body.h"
 
 #include <array>
-#include <span>
 
 namespace spectrum_dump {
 
@@ -17,19 +16,15 @@ void check_frame_size(const SpectrumFrameHeader& header, Output& err) {
 bool list_samples(Input& input, const SpectrumFrameHeader& header, Output& out, Output& err) {
   const auto listed = static_cast<std::size_t>(sample_count_up_to(header, kMaxListedSamples));
   out.print("First ", listed, " spectrum samples:\n");
-  // The listed samples in one request, and not a byte more: what follows them in a pipe stays
-  // for its next reader.
-  std::array<std::byte, kMaxListedSamples * kSampleSize> payload{};
-  const std::size_t read = input.read(std::span(payload).first(listed * kSampleSize));
-  const std::size_t whole = read / kSampleSize;
-  for (std::size_t index = 0; index < whole; ++index) {
-    out.print("  [", index, "] = ",
-              decode_sample(std::span(payload).subspan(index * kSampleSize).first<kSampleSize>()),
-              "\n");
-  }
-  if (whole < listed) {
-    err.print("Cannot read ", whole, "\n");
-    return false;
+  // One request per sample, so each line shows as soon as its bytes arrive (a capture still
+  // being written, a pipe), and nothing past the last listed sample is taken from the input.
+  for (std::size_t index = 0; index < listed; ++index) {
+    std::array<std::byte, kSampleSize> sample{};
+    if (input.read(sample) != sample.size()) {
+      err.print("Cannot read ", index, "\n");
+      return false;
+    }
+    out.print("  [", index, "] = ", decode_sample(sample), "\n");
   }
   return true;
 }

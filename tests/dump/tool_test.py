@@ -241,14 +241,15 @@ class Harness:
         self.check(f"{len(samples)} samples from a FIFO: takes {taken} bytes", len(content) + 64 - left, taken)
 
     def run_on_terminal(self):
-        """On a terminal the lines show as they are written: the header report arrives while the
-        FIFO still holds back the samples."""
+        """On a terminal each line shows as soon as its bytes are there: the header report and the
+        first two samples arrive while the FIFO still holds back the rest."""
         master, terminal = pty.openpty()
         attributes = termios.tcgetattr(terminal)
         attributes[1] &= ~termios.OPOST  # the terminal passes "\n" as it is
         termios.tcsetattr(terminal, termios.TCSANOW, attributes)
         content, expected = frame(WORKED), WORKED_OUTPUT.encode()
-        early = expected[:expected.index(b":\n  [") + 2]  # the header lines and the heading
+        sent = 48 + 2 * 4  # the header and samples 0 and 1
+        early = expected[:expected.index(b"  [2] = ")]
         with tempfile.TemporaryDirectory() as cwd:
             path = os.path.join(cwd, "spectrum.bin")
             os.mkfifo(path)
@@ -256,13 +257,13 @@ class Harness:
                                     stderr=terminal)
             os.close(terminal)
             with open(path, "wb", buffering=0) as fifo:
-                fifo.write(content[:48])
+                fifo.write(content[:sent])
                 before = read_terminal(master, lambda text: len(text) >= len(early), timeout=10)
-                fifo.write(content[48:])
+                fifo.write(content[sent:])
             after = read_terminal(master, lambda text: False, timeout=120)
             tool.wait()
         os.close(master)
-        self.check("on a terminal, the header report shows before the samples arrive", before, early)
+        self.check("on a terminal, each line shows before the next sample arrives", before, early)
         self.check("on a terminal, the whole report", (before + after, tool.returncode), (expected, 0))
 
     def run_write_error(self, name, preexec, status):
