@@ -14,7 +14,7 @@ import os
 import re
 import subprocess
 
-import linked
+from link_trace import linked_objects, package_of
 
 # The environment release.sh pins for the build, and its umask.
 PINNED = ("PATH", "HOME", "LC_ALL", "TZ", "SOURCE_DATE_EPOCH", "PYTHONDONTWRITEBYTECODE")
@@ -49,9 +49,9 @@ def index_sha256(packages):
 def main():
     env = os.environ
     packages = installed()
-    linked_packages = sorted({f"{p['package']}:{p['arch']} (= {p['version']})"
-                              for preset in PRESETS for path, _ in linked.linked_objects(f"{env['WORK']}/{preset}.log")
-                              for p in [linked.package_of(path)]})
+    linked_packages = sorted({f"{p.name}:{p.arch} (= {p.version})"
+                              for preset in PRESETS for path, _ in linked_objects(f"{env['WORK']}/{preset}.log")
+                              for p in [package_of(path)]})
     record = f"spectrum_dump-{env['VERSION']}.buildinfo"
     tarball = f"spectrum_dump-{env['VERSION']}.tar.gz"
     sums = []

@@ -11,7 +11,7 @@ name=spectrum_dump-$VERSION-windows-x86_64
 folder=$WORK/$name texts=$WORK/windows-texts
 mkdir -p "$texts" "$folder/examples"
 cp "$SRC/LICENSE" "$SRC/SECURITY.md" "$texts"
-python3 "$packaging/linked.py" "$WORK/windows.log" "$WORK/windows/usr/bin/spectrum_dump.exe" \
+python3 "$packaging/third_party.py" "$WORK/windows.log" "$WORK/windows/usr/bin/spectrum_dump.exe" \
   windows windows-x86_64 "$texts" "$OUT/$name.cdx.json" >/dev/null
 "$packaging/readme.sh" windows >"$texts/README"
 # The manual without the blank lines at its start and end, where a man page has its header and
