@@ -30,10 +30,10 @@ def write_notices(folder, components, version, platform, preset):
                            "these components, linked statically; the licence texts named are files in the folder "
                            "licenses beside this one."))
         for c in components:
-            notices.write("\n" + fill(f"{c.name}, {c.runtime.title}, version {c.upstream_version}",
-                                      hang="  ")
-                          + fill(f"as Debian's package {c.package.name} {c.package.version} ({c.package.arch}) holds it, built "
-                                 f"from Debian's source package {c.package.source} {c.package.source_version}", "  ", "  ")
+            package = c.package
+            notices.write("\n" + fill(f"{c.name}, {c.runtime.title}, version {c.upstream_version}", hang="  ")
+                          + fill(f"as Debian's package {package.name} {package.version} ({package.arch}) holds it, built "
+                                 f"from Debian's source package {package.source} {package.source_version}", "  ", "  ")
                           + fill(f"Licence: {c.licence}", "  ", "    "))
             for p in c.parts:
                 chosen = f" (the choice taken of {p.offered})" if p.offered else ""

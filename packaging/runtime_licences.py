@@ -229,6 +229,7 @@ def check_texts(part):
         if name in ("AND", "OR", "WITH"):
             continue
         ref = name.removeprefix("LicenseRef-")
-        wanted = TEXTS[ref][1:] if TEXTS.get(ref, ("",))[0] == "joined" else [re.sub(r"(\.0)?(-or-later|-only)?$", "", ref)]
+        joined = TEXTS.get(ref, ("",))[0] == "joined"
+        wanted = TEXTS[ref][1:] if joined else [re.sub(r"(\.0)?(-or-later|-only)?$", "", ref)]
         if not all(any(text.startswith(stem) for text in part.texts) for stem in wanted):
             sys.exit(f"runtime_licences.py: {part.what}: no text for {name} among {part.texts}")
