@@ -33,14 +33,20 @@ runuser -l newcomer -c "cd '$examples' && sh -e /tmp/session" >/tmp/out
 head -n "$(wc -l <"$report")" /tmp/out | cmp - "$report"
 grep -qE '^ +spectrum_dump +- +show the header' /tmp/out || fail "man showed no manual"
 
-# The manual's recipe, in a new login, over the captures: each report beside its capture, and
-# the failing directories named.
-awk '/^ +\$ find / { on = 1; sub(/\$ /, "") } on { print } on && !/[\\|]$/ { exit }' /tmp/out >/tmp/recipe
+# The manual's recipe, in a new login, over the captures: each report beside its capture, the
+# failing and the warned directories named, the counts, and the status (1 when any failed); then
+# where there is no capture: the counts alone, and status 0.
+awk '/^ +\$ find / { on = 1; sub(/\$ /, "") } on && /^$/ { exit } on { print }' /tmp/out >/tmp/recipe
 cp -R "$captures/tree" /tmp/captures && chown -R newcomer: /tmp/captures
-runuser -l newcomer -c 'cd /tmp/captures && sh -e /tmp/recipe' | tee /tmp/console |
-  sed 's|^Failed: /tmp/captures/|Failed: |' | LC_ALL=C sort | diff - "$captures/console.txt"
+status=0
+runuser -l newcomer -c 'cd /tmp/captures && sh -e /tmp/recipe' >/tmp/console || status=$?
+sed -E 's#^(Failed|Warned): /tmp/captures/#\1: #' /tmp/console | LC_ALL=C sort | diff - "$captures/console.txt"
+[[ $status == "$(grep -q '^Failed: ' "$captures/console.txt" && echo 1 || echo 0)" ]] ||
+  fail "the recipe's status is $status"
 diff -r "$captures/want" /tmp/captures
 cat /tmp/console
+mkdir /tmp/no-captures && chown newcomer: /tmp/no-captures
+runuser -l newcomer -c 'cd /tmp/no-captures && sh -e /tmp/recipe' | diff - <(echo "0 failed, 0 warned")
 
 # Updating over an old tool: the first four blocks again, as the README says.
 echo old >/home/newcomer/.local/bin/spectrum_dump
