@@ -6,7 +6,7 @@
 # in their home (check, unpack, run and compare the example, install, and in a new login run it
 # by name and read the manual), with the manual's recipe for many captures run over CAPTURES
 # (written by tool_test.py --captures), its update over an old tool and its removal; then the
-# .deb's: install, run, remove. After each removal nothing of it is left.
+# .deb's: install, run, show the version, remove. After each removal nothing of it is left.
 set -euo pipefail
 tarball=$1 deb=$2 report=$3 captures=$4
 fail() { echo "walk_readme_linux: $*" >&2; exit 1; }
@@ -60,11 +60,13 @@ block "$readme" 6 | runuser -l newcomer -c 'sh -e'
 # The .deb's README, read from the package: install it as it says, run the example, remove it.
 readme=/tmp/README.deb
 dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/spectrum-dump/README >"$readme"
-[[ -z $(block "$readme" 4) ]] || fail "the .deb's README has more than three blocks"
+[[ -z $(block "$readme" 5) ]] || fail "the .deb's README has more than four blocks"
 echo 'APT::Get::Assume-Yes "true";' >/etc/apt/apt.conf.d/90walk  # the user's "yes"
 block "$readme" 2 | (cd "$(dirname "$deb")" && sh -e) >/dev/null 2>&1
 block "$readme" 1 | (cd / && sh -e) | cmp - "$report"
 man -w spectrum_dump >/dev/null
+version=$(dpkg-deb --field "$deb" Version)
+block "$readme" 4 | sh -e | grep -qx "Version: $version" || fail "no version $version shown"
 installed=$(dpkg -L spectrum-dump)
 block "$readme" 3 | sh -e >/dev/null 2>&1
 for path in $installed; do [[ -d $path || ! -e $path ]] || fail "$path is left"; done

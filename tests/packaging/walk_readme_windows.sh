@@ -5,8 +5,9 @@
 # Expand-Archive lay a zip out), runs the tool by its full path and compares the report, puts the
 # folder on PATH and runs the tool by name in a new cmd; runs MANUAL.txt's cmd recipe for many
 # captures over CAPTURES (written by tool_test.py --captures), typed and as a batch file, and checks
-# the folders it names, its counts and its status; updates over an old exe, then removes the Path
-# entry and the folder, and checks that neither is left.
+# the folders it names, its counts and its status; updates over an old exe; checks that the
+# version step names the installed exe; then removes the Path entry and the folder, the latter
+# from a cmd that stood inside it, and checks that neither is left.
 # Wine has no PowerShell, and its certutil, findstr and fc are stubs: the checksum lines are
 # checked for the zip's name only, and fc's comparison is made here.
 set -euo pipefail
@@ -36,7 +37,7 @@ run_blocks() {
     wine cmd /c 'C:\walk-step.cmd')
 }
 drive_c=$(unix_path "C:\\")
-[[ -z $(block 9) && -n $(block 8) ]] || fail "the readme has not eight blocks of commands"
+[[ -z $(block 10) && -n $(block 9) ]] || fail "the readme has not nine blocks of commands"
 
 for n in 1 2 3; do  # the checksum lines (PowerShell, cmd) and Expand-Archive name the zip
   block $n | grep -qxE "(\\\$zip = \"|set \"zip=)${zip##*/}\"" || fail "block $n: not the zip"
@@ -105,9 +106,15 @@ echo old >"$(unix_path "$folder")/spectrum_dump.exe"
 python3 -m zipfile -e "$zip" "$(unix_path "$folder")"
 run_blocks 6 | cmp - "$work/report"
 
+# Which version: the PowerShell line reads the installed exe (Wine has no PowerShell to run it).
+[[ $(block 9) == "(Get-Item $folder\\spectrum_dump.exe).VersionInfo.FileVersion" ]] ||
+  fail "the version step reads another exe"
+
 # Removing: the entry the install step added is the one the dialog step deletes (a dialog cannot
-# be run here, so its words are the check), then the folder goes.
+# be run here, so its words are the check), then the folder goes, from a cmd that went into the
+# examples as the install step did (a folder that is a program's current folder cannot go).
 [[ $prose == *"select $entry, choose Delete"* ]] || fail "removes another Path entry"
-run_blocks 8
+{ echo '@echo off'; block 4 | grep '^cd '; block 8; } | sed 's/$/\r/' >"$drive_c/walk-step.cmd"
+wine cmd /c 'C:\walk-step.cmd'
 [[ ! -e $(unix_path "$folder") ]] || fail "the folder is left"
 echo "README.txt's steps and MANUAL.txt's cmd recipe work under Wine as written."
