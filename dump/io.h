@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <type_traits>
 
 namespace spectrum_dump {
 
@@ -22,6 +23,11 @@ class Input {
  protected:
   ~Input() = default;
 };
+
+// A number Output has no format for, such as a header field declared signed or double.
+template <typename T>
+concept UnprintableNumber =
+    std::is_arithmetic_v<T> && !std::unsigned_integral<T> && !std::same_as<T, float>;
 
 // Lines of text, each handed on whole. Numbers are formatted here, with std::to_chars, so the
 // report needs no locale and is the same on every platform.
@@ -55,6 +61,13 @@ class Output {
     append(std::uint64_t{value});
   }
   void append(float value);
+  // Refused here with a message, rather than as an ambiguous call deep in overload resolution.
+  template <UnprintableNumber T>
+  void append(T /*value*/) {
+    static_assert(sizeof(T) == 0,
+                  "the report prints unsigned integers (in decimal), floats (as %g) and text: a "
+                  "header field is an unsigned integer of any width or a float");
+  }
 
   // A line: the longest the tool prints, a size warning, has at most 94 characters.
   std::array<char, 128> buffer_{};

@@ -14,7 +14,9 @@ T load_le(std::span<const std::byte, sizeof(T)> bytes) {
   if constexpr (std::same_as<T, float>) {
     return std::bit_cast<float>(load_le<std::uint32_t>(bytes));
   } else {
-    static_assert(std::unsigned_integral<T>);
+    static_assert(std::unsigned_integral<T>,
+                  "a header field is an unsigned integer of any width or a float: decoding takes "
+                  "those, and the report prints those");
     T value = 0;
     for (std::size_t i = 0; i < sizeof(T); ++i) {
       value |= static_cast<T>(std::to_integer<T>(bytes[i]) << (8 * i));

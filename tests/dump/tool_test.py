@@ -170,19 +170,22 @@ def place(cwd, content):
 
 
 # The manual's recipes run over these cases, each in a folder whose name quoting must survive,
-# the tree's own folder included: (folder, case). The failing ones' names are ASCII, as consoles
-# differ in how they encode the rest.
+# the tree's own folder included: (folder, case). The recipes name the failing and the warned ones,
+# so their names are ASCII, as consoles differ in how they encode the rest. cmd expands %OS% in a
+# command line it is given, and drops "!" where delayed expansion is on.
 CAPTURES = [(".", "worked example"), ("run 1 & (b) 50%", "payload cut inside sample 4"),
-            ("run 1 & (b) 50%/short", "20-byte file"), ("été", "frame_size larger than expected"),
-            ("mixed up", "directory named spectrum.bin"), ("empty", "no file")]
+            ("run 1 & (b) 50%/short", "20-byte file"), ("été", "4 x 4 lists all sixteen"),
+            ("x %OS% y!", "frame_size larger than expected"), ("mixed up", "directory named spectrum.bin"),
+            ("empty", "no file")]
 
 
 def write_captures(directory, windows):
     """Writes CAPTURES in DIRECTORY/tree; the same in DIRECTORY/want with the report.txt that
     the recipe leaves beside each (both streams, in program order); and in DIRECTORY/console.txt
-    the lines the recipe prints, sorted: "Failed: " and each failing folder, and the count."""
+    the lines the recipe prints, sorted: "Failed: " and each failing folder, "Warned: " and each
+    folder whose report holds a warning, and the counts."""
     cases = {row[0]: row for row in CASES + (WINDOWS_CASES if windows else POSIX_CASES)}
-    failed = []
+    failed, warned = [], []
     for folder, name in CAPTURES:
         _, content, writes, status = cases[name]
         for top in "tree", "want":
@@ -192,8 +195,10 @@ def write_captures(directory, windows):
             with open(os.path.join(directory, "want", folder, "report.txt"), "w", newline="") as f:
                 f.write("".join(text for _, text in writes).replace("\n", "\r\n" if windows else "\n"))
             failed += [f"Failed: {folder}"] * status
+            warned += [f"Warned: {folder}"] * any(text.startswith("Warning: ") for _, text in writes)
     with open(os.path.join(directory, "console.txt"), "w") as f:
-        f.write("".join(f"{line}\n" for line in sorted(failed + [f"{len(failed)} failed"])))
+        summary = f"{len(failed)} failed, {len(warned)} warned"
+        f.write("".join(f"{line}\n" for line in sorted(failed + warned + [summary])))
 
 
 class Harness:

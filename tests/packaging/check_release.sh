@@ -76,6 +76,9 @@ cmp "$folder/examples/spectrum.txt" <(sed 's/$/\r/' "$report")
 # the manual written for Windows users, without a man page's header, sections or internals.
 tr -d '\r' <"$folder/README.txt" | awk 'length > 80 { print; bad = 1 } END { exit bad }'
 (! grep -E '^#|\]\(' "$folder/CHANGELOG.txt")
+# The changelog and the security policy name files as the zip ships them, and no Linux paths or
+# Debian advisory jargon.
+(! grep -E '\.md\b|~/|/usr/|docs/|packaging/|\bDSA' "$folder/CHANGELOG.txt" "$folder/SECURITY.txt")
 (! grep -E 'SIGPIPE|Unix|Linux|^ +\$ |echo \$\?|find \.|[a-z]\([0-9]\)|User Commands|SYNOPSIS|SEE ALSO|seeks' \
   "$folder/MANUAL.txt")
 grep -q 'ERRORLEVEL' "$folder/MANUAL.txt" && grep -q 'LASTEXITCODE' "$folder/MANUAL.txt"

@@ -6,7 +6,7 @@
 # in their home (check, unpack, run and compare the example, install, and in a new login run it
 # by name and read the manual), with the manual's recipe for many captures run over CAPTURES
 # (written by tool_test.py --captures), its update over an old tool and its removal; then the
-# .deb's: install, run, remove. After each removal nothing of it is left.
+# .deb's: install, run, show the version, remove. After each removal nothing of it is left.
 set -euo pipefail
 tarball=$1 deb=$2 report=$3 captures=$4
 fail() { echo "walk_readme_linux: $*" >&2; exit 1; }
@@ -33,14 +33,20 @@ runuser -l newcomer -c "cd '$examples' && sh -e /tmp/session" >/tmp/out
 head -n "$(wc -l <"$report")" /tmp/out | cmp - "$report"
 grep -qE '^ +spectrum_dump +- +show the header' /tmp/out || fail "man showed no manual"
 
-# The manual's recipe, in a new login, over the captures: each report beside its capture, and
-# the failing directories named.
-awk '/^ +\$ find / { on = 1; sub(/\$ /, "") } on { print } on && !/[\\|]$/ { exit }' /tmp/out >/tmp/recipe
+# The manual's recipe, in a new login, over the captures: each report beside its capture, the
+# failing and the warned directories named, the counts, and the status (1 when any failed); then
+# where there is no capture: the counts alone, and status 0.
+awk '/^ +\$ find / { on = 1; sub(/\$ /, "") } on && /^$/ { exit } on { print }' /tmp/out >/tmp/recipe
 cp -R "$captures/tree" /tmp/captures && chown -R newcomer: /tmp/captures
-runuser -l newcomer -c 'cd /tmp/captures && sh -e /tmp/recipe' | tee /tmp/console |
-  sed 's|^Failed: /tmp/captures/|Failed: |' | LC_ALL=C sort | diff - "$captures/console.txt"
+status=0
+runuser -l newcomer -c 'cd /tmp/captures && sh -e /tmp/recipe' >/tmp/console || status=$?
+sed -E 's#^(Failed|Warned): /tmp/captures/#\1: #' /tmp/console | LC_ALL=C sort | diff - "$captures/console.txt"
+[[ $status == "$(grep -q '^Failed: ' "$captures/console.txt" && echo 1 || echo 0)" ]] ||
+  fail "the recipe's status is $status"
 diff -r "$captures/want" /tmp/captures
 cat /tmp/console
+mkdir /tmp/no-captures && chown newcomer: /tmp/no-captures
+runuser -l newcomer -c 'cd /tmp/no-captures && sh -e /tmp/recipe' | diff - <(echo "0 failed, 0 warned")
 
 # Updating over an old tool: the first four blocks again, as the README says.
 echo old >/home/newcomer/.local/bin/spectrum_dump
@@ -54,11 +60,13 @@ block "$readme" 6 | runuser -l newcomer -c 'sh -e'
 # The .deb's README, read from the package: install it as it says, run the example, remove it.
 readme=/tmp/README.deb
 dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/spectrum-dump/README >"$readme"
-[[ -z $(block "$readme" 4) ]] || fail "the .deb's README has more than three blocks"
+[[ -z $(block "$readme" 5) ]] || fail "the .deb's README has more than four blocks"
 echo 'APT::Get::Assume-Yes "true";' >/etc/apt/apt.conf.d/90walk  # the user's "yes"
 block "$readme" 2 | (cd "$(dirname "$deb")" && sh -e) >/dev/null 2>&1
 block "$readme" 1 | (cd / && sh -e) | cmp - "$report"
 man -w spectrum_dump >/dev/null
+version=$(dpkg-deb --field "$deb" Version)
+block "$readme" 4 | sh -e | grep -qx "Version: $version" || fail "no version $version shown"
 installed=$(dpkg -L spectrum-dump)
 block "$readme" 3 | sh -e >/dev/null 2>&1
 for path in $installed; do [[ -d $path || ! -e $path ]] || fail "$path is left"; done
