@@ -22,17 +22,22 @@ fi
 # The version's changelog entry, in Debian's form for the .debs; without one, no release.
 "$packaging/deb_changelog.sh" >"$WORK/deb-changelog"
 
-# Each target, into $WORK/PRESET, with the linker's trace in $WORK/PRESET.log.
-for preset in release aarch64 windows; do "$packaging/build.sh" "$preset"; done
+# Each target (preset, platform, .deb architecture), into $WORK/PRESET, with the linker's trace in
+# $WORK/PRESET.log.
+mapfile -t targets < <(grep '^[^#]' "$packaging/targets")
+for target in "${targets[@]}"; do read -r preset _ <<<"$target"; "$packaging/build_preset.sh" "$preset"; done
 
 # The archives, each with its readme, notices and SBOM; the source of the glibc the Linux ones
 # link; then the .debs, made from the Linux archives' folders; and the record of the build.
-"$packaging/linux_archive.sh" release x86_64
-"$packaging/linux_archive.sh" aarch64 aarch64
-"$packaging/windows_archive.sh"
+for target in "${targets[@]}"; do
+  read -r preset platform _ <<<"$target"
+  "$packaging/${platform%%-*}_archive.sh" "$preset" "${platform#*-}"
+done
 "$packaging/glibc_source.sh"
-"$packaging/deb.sh" x86_64 amd64
-"$packaging/deb.sh" aarch64 arm64
+for target in "${targets[@]}"; do
+  read -r _ platform deb_arch <<<"$target"
+  [[ $deb_arch == - ]] || "$packaging/deb.sh" "${platform#*-}" "$deb_arch"
+done
 python3 "$packaging/buildinfo.py" >"$OUT/spectrum_dump-$VERSION.buildinfo"
 
 cd "$OUT"

@@ -14,11 +14,14 @@ import os
 import re
 import subprocess
 
-import linked
+from link_trace import linked_objects, package_of
 
-# The environment release.sh pins for the build, and its umask.
-PINNED = ("PATH", "HOME", "LC_ALL", "TZ", "SOURCE_DATE_EPOCH", "PYTHONDONTWRITEBYTECODE")
-PRESETS = ("release", "aarch64", "windows")
+PACKAGING = os.path.dirname(os.path.abspath(__file__))
+
+
+def lines_of(name):
+    """The lines of one of the data files beside this script, comments left out."""
+    return [line.split() for line in open(os.path.join(PACKAGING, name)) if line.strip() and line[0] != "#"]
 
 
 def run(*command):
@@ -48,10 +51,13 @@ def index_sha256(packages):
 
 def main():
     env = os.environ
+    targets = lines_of("targets")  # preset, platform, .deb architecture
+    # The names release.sh pins, from the file it reads them from, and the commit's time.
+    pinned = [line[0].split("=")[0] for line in lines_of("build-environment")] + ["SOURCE_DATE_EPOCH"]
     packages = installed()
-    linked_packages = sorted({f"{p['package']}:{p['arch']} (= {p['version']})"
-                              for preset in PRESETS for path, _ in linked.linked_objects(f"{env['WORK']}/{preset}.log")
-                              for p in [linked.package_of(path)]})
+    linked_packages = sorted({f"{p.name}:{p.arch} (= {p.version})"
+                              for preset, *_ in targets for path, _ in linked_objects(f"{env['WORK']}/{preset}.log")
+                              for p in [package_of(path)]})
     record = f"spectrum_dump-{env['VERSION']}.buildinfo"
     tarball = f"spectrum_dump-{env['VERSION']}.tar.gz"
     sums = []
@@ -63,7 +69,7 @@ def main():
     print("Format: 1.0\n"
           "Source: spectrum_dump\n"
           "Binary: spectrum-dump\n"
-          "Architecture: source amd64 arm64\n"
+          f"Architecture: source {' '.join(arch for *_, arch in targets if arch != '-')}\n"
           f"Version: {env['VERSION']}\n"
           f"Source-Commit: {env['COMMIT']}\n"
           f"Source-Tarball: {tarball}\n"
@@ -72,7 +78,7 @@ def main():
           f"Build-Architecture: {run('dpkg', '--print-architecture').strip()}\n"
           f"Build-Foreign-Architectures: {' '.join(run('dpkg', '--print-foreign-architectures').split())}\n"
           f"Build-Path: {env['SRC']}\n"
-          + field("Environment", [f'{name}="{env[name]}"' for name in PINNED])
+          + field("Environment", [f'{name}="{env[name]}"' for name in pinned])
           + f"Umask: {os.umask(0o022):04o}\n"
           + open("/build/origin").read()
           + field("Installed-Build-Depends", [f"{name} (= {version})" for name, version in packages], ",")

@@ -11,7 +11,7 @@ mkdir -p "$root/DEBIAN" "$root/usr/bin" "$root/usr/share/man/man1" "$root/$doc/e
   "$root/usr/share/lintian/overrides"
 cp "$folder/spectrum_dump" "$root/usr/bin"
 gzip -9n <"$folder/spectrum_dump.1" >"$root/usr/share/man/man1/spectrum_dump.1.gz"
-# The copyright file's Copyright and License fields for the binary come from linked.py.
+# The copyright file's Copyright and License fields for the binary come from third_party.py.
 { sed -e "s/@VERSION@/$VERSION/" -e "/^@LINKED@\$/{r $WORK/copyright-$1" -e 'd;}' "$packaging/deb/copyright"
   echo "License: Expat"  # DEP-5's name for the MIT licence
   sed 's/^$/./; s/^/ /' "$SRC/LICENSE"

@@ -7,7 +7,7 @@
 # deterministically. Stops the release unless both binaries link one glibc, that of libc6-dev for
 # each architecture, and glibc-source is of that version and unchanged since it was installed.
 set -euo pipefail
-linked=$(cat "$WORK/built-using-x86_64" "$WORK/built-using-aarch64" | sort -u)
+linked=$(cat "$WORK"/built-using-* | sort -u)
 [[ $linked =~ ^glibc\ \(=\ ([^\)]+)\)$ ]] ||
   { echo "glibc_source.sh: the Linux binaries link different glibc versions: $linked" >&2; exit 1; }
 version=${BASH_REMATCH[1]}

@@ -12,7 +12,7 @@ name=spectrum_dump-$VERSION-linux-$2
 folder=$WORK/$name
 mkdir -p "$folder/examples"
 cp "$SRC/LICENSE" "$folder"
-python3 "$packaging/linked.py" "$WORK/$1.log" "$WORK/$1/usr/bin/spectrum_dump" "$1" "linux-$2" \
+python3 "$packaging/third_party.py" "$WORK/$1.log" "$WORK/$1/usr/bin/spectrum_dump" "$1" "linux-$2" \
   "$folder" "$OUT/$name.cdx.json" "$WORK/copyright-$2" >"$WORK/built-using-$2"
 cp "$WORK/$1/usr/bin/spectrum_dump" "$WORK/release/usr/share/man/man1/spectrum_dump.1" \
   "$SRC/CHANGELOG.md" "$SRC/SECURITY.md" "$folder"

@@ -53,7 +53,8 @@ mkdir "$root"
 tar -x -C "$root" -f "$root_tarball"
 mv "$WORK/export" "$root/build/spectrum_dump-$VERSION"
 
-# COMMAND...: run in the root, which alone it sees, with no network and the pinned environment.
+# COMMAND...: run in the root, which alone it sees, with no network and the pinned environment
+# (the commit's build-environment).
 # A clock faked from outside (reprotest's faketime) is carried in.
 in_root() {
   local carried=() name lib preloaded=''
@@ -66,10 +67,11 @@ in_root() {
     mount -t proc proc "$root/proc" && mount --rbind /dev "$root/dev"
     for lib in $preloaded; do mount --bind "$lib" "$root$lib"; done
     exec chroot "$root" "$@"' in_root "$root" "$preloaded" \
-    env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/build LC_ALL=C TZ=UTC PYTHONDONTWRITEBYTECODE=1 \
-    SOURCE_DATE_EPOCH="$SOURCE_DATE_EPOCH" COMMIT="$COMMIT" VERSION="$VERSION" "${carried[@]}" "$@"
+    env -i "${pinned[@]}" SOURCE_DATE_EPOCH="$SOURCE_DATE_EPOCH" COMMIT="$COMMIT" VERSION="$VERSION" \
+    "${carried[@]}" "$@"
 }
-[[ -n $rebuild ]] || in_root "/build/spectrum_dump-$VERSION/packaging/newest.sh"
+mapfile -t pinned < <(grep '^[^#]' "$root/build/spectrum_dump-$VERSION/packaging/build-environment")
+[[ -n $rebuild ]] || in_root "/build/spectrum_dump-$VERSION/packaging/require_newest_runtimes.sh"
 in_root "/build/spectrum_dump-$VERSION/packaging/build_set.sh"
 cp "$root/build/out/"* "$OUT"
 cat "$OUT/SHA256SUMS"

@@ -1,20 +1,15 @@
 #!/usr/bin/env bash
 # usage: packaging/root.sh TARBALL [DEBS [ORIGIN]]
 # Makes the root the release set is built in, as TARBALL: a minimal Debian 12 (amd64, with arm64
-# as a foreign architecture) holding only what release.sh's jobs run, so that the record lists
-# everything that shapes the set's bytes: from Debian's archive, the newest version of each
-# package, keeping the .debs in the folder DEBS if given; or, given ORIGIN, from the folder DEBS
+# as a foreign architecture) holding the packages root-packages lists and what they depend on:
+# from Debian's archive, the newest version of each package, keeping the .debs in the folder DEBS
+# if given; or, given ORIGIN, from the folder DEBS
 # alone (a rebuild's recorded .debs), every package in it. /build/origin in the root says where
 # its packages came from, in the record's words: the apt sources and the date their lists were
 # fetched; for a root from DEBS, the file ORIGIN.
 set -euo pipefail
 (($# >= 1 && $# <= 3)) || { sed -n 2p "$0" >&2; exit 2; }
 tarball=$(realpath "$1")
-build_needs=(
-  g++ g++-aarch64-linux-gnu g++-mingw-w64-x86-64-posix  # the three targets' compilers
-  libc6-dev:arm64 libstdc++-12-dev:arm64                # aarch64 links Debian's own arm64 glibc
-  cmake ninja-build python3 groff-base glibc-source
-)
 options=(--quiet --variant=minbase "--architectures=amd64,arm64" --skip=cleanup/apt/lists)
 if (($# < 3)); then
   sources=(
@@ -26,7 +21,7 @@ if (($# < 3)); then
   trap 'rm -f "$origin"' EXIT
   { echo "Apt-Sources:"; printf ' %s\n' "${sources[@]}"
     echo "Apt-Lists-Date: $(date -u +%Y%m%dT%H%M%SZ)"; } >"$origin"
-  options+=(--include="$(IFS=,; echo "${build_needs[*]}")")
+  options+=(--include="$(grep '^[^#]' "$(dirname "$0")/root-packages" | paste -s -d,)")
   if (($# == 2)); then
     mkdir -p "$2"
     options+=(--skip=essential/unlink --customize-hook="sync-out /var/cache/apt/archives '$(realpath "$2")'")

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# usage: packaging/build.sh PRESET (a job of build_set.sh, which exports SRC and WORK)
+# usage: packaging/build_preset.sh PRESET (a job of build_set.sh, which exports SRC and WORK)
 # Builds $SRC's PRESET without tests and installs the stripped tool and its man page under
 # $WORK/PRESET. The linker traces what it links into $WORK/PRESET.log (-t -t), for the notices and
 # the SBOM.
