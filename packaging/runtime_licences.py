@@ -59,7 +59,7 @@ class Part:
 # The first part whose file and member match takes a linked object. Reviewed by hand against the
 # copyright files of the Debian packages that ship the files, and where those are silent (soft-fp,
 # Ryu, libiberty's demangler, libssp) against the part's own sources.
-FSF_GCC = "1986-2022 Free Software Foundation, Inc."
+FSF_GCC = "1986-2024 Free Software Foundation, Inc."
 GCC_RUNTIME = "GPL-3.0-or-later WITH GCC-exception-3.1"
 GDTOA = r"lib64_libmingwex_a-(dmisc|dtoa|g_\w*fmt|gdtoa|gethex|gmisc|hd_init|hexnan|misc|smisc|strtod|strtodg" \
         r"|strtof|strtopx|sum|ulp)\.o"
@@ -76,7 +76,7 @@ PARTS = [
          r"floating_to_chars\.o", "Apache-2.0", ["2018 Ulf Adams"], ["Apache-2.0"], "Apache-2.0 OR BSL-1.0"),
     # libiberty's demangler, which libstdc++'s verbose terminate handler calls.
     Part("libstdc++", "libiberty's C++ demangler", r"libstdc\+\+\.a", r"cp-demangle\.o",
-         "GPL-2.0-or-later WITH GCC-exception-2.0", ["2003-2022 Free Software Foundation, Inc."],
+         "GPL-2.0-or-later WITH GCC-exception-2.0", ["2003-2024 Free Software Foundation, Inc."],
          ["GPL-2", "GCC-exception-2.0-libiberty"]),
     Part("libstdc++", "the C++ standard library", r"libstdc\+\+\.a", None, GCC_RUNTIME, [FSF_GCC],
          ["GPL-3", "GCC-exception-3.1"]),
@@ -92,7 +92,7 @@ PARTS = [
          GCC_RUNTIME, [FSF_GCC], ["GPL-3", "GCC-exception-3.1"]),
     # The Windows exe's: its canary and the checked functions _FORTIFY_SOURCE calls.
     Part("libssp", "the stack protector and the checked string and stdio functions", r"libssp(_nonshared)?\.a",
-         None, GCC_RUNTIME, ["2005-2022 Free Software Foundation, Inc."], ["GPL-3", "GCC-exception-3.1"]),
+         None, GCC_RUNTIME, ["2005-2024 Free Software Foundation, Inc."], ["GPL-3", "GCC-exception-3.1"]),
     Part("mingw-w64 runtime", "the start-up code (crt)", r"crt2\.o|libmingw32\.a", None,
          "LicenseRef-mingw-w64-public-domain", ["none: in the public domain"], ["mingw-w64-public-domain"]),
     Part("mingw-w64 runtime", "gdtoa, number formatting and parsing", r"libmingwex\.a",
@@ -117,7 +117,7 @@ PARTS = [
 ]
 
 # No source of GCC's libiberty is installed here: its linking exception as libiberty/cp-demangle.c
-# of GCC 12 words it.
+# of GCC 14 words it.
 LIBIBERTY_EXCEPTION = """In addition to the permissions in the GNU General Public License, the
 Free Software Foundation gives you unlimited permission to link the
 compiled version of this file into combinations with other programs,
