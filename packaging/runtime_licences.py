@@ -68,6 +68,9 @@ GDTOA = r"lib64_libmingwex_a-(dmisc|dtoa|g_\w*fmt|gdtoa|gethex|gmisc|hd_init|hex
 KEITH_MARSHALL = r"lib64_libmingwex_a-(basename|dirname|mingw_v?(f|sn?)?printf)\.o"
 MINGW_MISC = r"lib64_lib(mingwex|msvcrt_common|msvcrt_extra)_a-(fe[a-z]+|strnlen|wcsnlen|mingw_matherr|mbrtowc" \
              r"|wcrtomb|__p__(acmdln|commode|fmode)|invalid_parameter_handler)\.o"
+# The Universal C Runtime's glue in the ucrt64 toolchain's libmsvcrt.a (stdio/ucrt_*printf.c,
+# crt/ucrtbase_compat.c, misc/__initenv.c), each in the public domain by its header.
+UCRT_GLUE = r"lib64_libucrt_extra_a-(ucrt_v?(f|sn?)?printf|ucrtbase_compat|__initenv)\.o"
 PARTS = [
     Part("glibc", "the GNU C Library", r"libc\.a|libm(-[0-9.]+|vec)?\.a|r?crt1\.o|crt[in]\.o", None,
          "LGPL-2.1-or-later AND LicenseRef-glibc-LICENSES",
@@ -109,6 +112,10 @@ PARTS = [
     Part("mingw-w64 runtime", "floating-point environment, string length and wide-character helpers (misc)",
          r"lib(mingwex|msvcrt)\.a", MINGW_MISC, "LicenseRef-mingw-w64-public-domain",
          ["none: in the public domain"], ["mingw-w64-public-domain"]),
+    Part("mingw-w64 runtime",
+         "the glue to the Universal C Runtime (stdio/ucrt_*printf.c, ucrtbase_compat.c, __initenv.c)",
+         r"libmsvcrt\.a", UCRT_GLUE, "LicenseRef-mingw-w64-public-domain", ["none: in the public domain"],
+         ["mingw-w64-public-domain"]),
     Part("mingw-w64 runtime", "the C library extensions and import libraries",
          r"lib(mingwex|moldname|msvcrt|kernel32|advapi32)\.a", None, "ZPL-2.1", ["2009-2016 the mingw-w64 project"],
          ["ZPL-2.1"]),
