@@ -14,8 +14,8 @@ export WINEPREFIX=$2 LC_ALL=C.UTF-8
 root=$(cd "$(dirname "$0")/../.." && pwd)
 wine() { sh "$root/cmake/wine-run.sh" "$WINEPREFIX" "$@"; }
 unix_path() { wine winepath -u "$1"; }
-# PATH: the path with its %NAME%s expanded and its quotes gone, as cmd reads it.
-windows_path() { wine cmd /c "echo $1" | tr -d '\r"'; }
+# PATH: the path with its quotes gone and its %NAME%s expanded, as cmd reads it.
+windows_path() { wine cmd /c "echo ${1//\"/}" | tr -d '\r'; }
 fail() { echo "walk_readme_windows: $*" >&2; exit 1; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
