@@ -4,8 +4,9 @@ SRC, WORK, OUT, VERSION, COMMIT and SOURCE_DATE_EPOCH): in the deb822 form of De
 (deb-buildinfo(5)), with its field names where they fit. It names the source (commit, tarball),
 the architectures, the path and the pinned environment of the build, where the root's packages
 came from (root.sh's /build/origin), every package of the root with its version and the SHA-256
-of its .deb as apt's index gives it, the packages the linker took files from, and the SHA-256 of
-every other file of the set. Everything in it is the same for any rebuild of the same set.
+of its .deb as apt's index gives it, the packages the linker took files from, and the MD5, SHA-1
+and SHA-256 of every other file of the set. Its Source is the .debs' package name. Everything in
+it is the same for any rebuild of the same set.
 
 usage: buildinfo.py
 """
@@ -49,6 +50,12 @@ def index_sha256(packages):
     return [sums[package] for package in packages]
 
 
+def checksums(algorithm, files):
+    """A line for each file of the set: its checksum, its size and its name."""
+    return [f"{hashlib.new(algorithm, content).hexdigest()} {len(content)} {name}"
+            for name in files for content in [open(os.path.join(os.environ["OUT"], name), "rb").read()]]
+
+
 def main():
     env = os.environ
     targets = lines_of("targets")  # preset, platform, .deb architecture
@@ -60,20 +67,23 @@ def main():
                               for p in [package_of(path)]})
     record = f"spectrum_dump-{env['VERSION']}.buildinfo"
     tarball = f"spectrum_dump-{env['VERSION']}.tar.gz"
-    sums = []
-    for name in sorted(os.listdir(env["OUT"])):
-        if name != record:
-            content = open(os.path.join(env["OUT"], name), "rb").read()
-            sums.append(f"{hashlib.sha256(content).hexdigest()} {len(content)} {name}")
+    files = [name for name in sorted(os.listdir(env["OUT"])) if name != record]
+    # The set has no Debian source package: its .debs' one package name stands for it, as dpkg
+    # takes a package's name for its source's when it names none.
+    binaries = sorted({run("dpkg-deb", "--field", os.path.join(env["OUT"], name), "Package").strip()
+                       for name in files if name.endswith(".deb")})
+    if len(binaries) != 1:
+        raise SystemExit(f"buildinfo.py: the .debs are not of one package: {binaries}")
     vendor = re.search(r"^Vendor: (.*)$", open("/etc/dpkg/origins/default").read(), re.M).group(1)
     print("Format: 1.0\n"
-          "Source: spectrum_dump\n"
-          "Binary: spectrum-dump\n"
+          f"Source: {binaries[0]}\n"
+          f"Binary: {binaries[0]}\n"
           f"Architecture: source {' '.join(arch for *_, arch in targets if arch != '-')}\n"
           f"Version: {env['VERSION']}\n"
           f"Source-Commit: {env['COMMIT']}\n"
           f"Source-Tarball: {tarball}\n"
-          + field("Checksums-Sha256", sums)
+          + "".join(field(f"Checksums-{algorithm.capitalize()}", checksums(algorithm, files))
+                    for algorithm in ("md5", "sha1", "sha256"))
           + f"Build-Origin: {vendor}\n"
           f"Build-Architecture: {run('dpkg', '--print-architecture').strip()}\n"
           f"Build-Foreign-Architectures: {' '.join(run('dpkg', '--print-foreign-architectures').split())}\n"

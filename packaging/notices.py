@@ -30,10 +30,10 @@ def write_notices(folder, components, version, platform, preset):
                            "these components, linked statically; the licence texts named are files in the folder "
                            "licenses beside this one."))
         for c in components:
-            notices.write("\n" + fill(f"{c.name}, {c.runtime.title}, version {c.upstream_version}",
-                                      hang="  ")
-                          + fill(f"as Debian's package {c.package.name} {c.package.version} ({c.package.arch}) holds it, built "
-                                 f"from Debian's source package {c.package.source} {c.package.source_version}", "  ", "  ")
+            package = c.package
+            notices.write("\n" + fill(f"{c.name}, {c.runtime.title}, version {c.upstream_version}", hang="  ")
+                          + fill(f"as Debian's package {package.name} {package.version} ({package.arch}) holds it, built "
+                                 f"from Debian's source package {package.source} {package.source_version}", "  ", "  ")
                           + fill(f"Licence: {c.licence}", "  ", "    "))
             for p in c.parts:
                 chosen = f" (the choice taken of {p.offered})" if p.offered else ""
@@ -79,9 +79,10 @@ def dep5_fields(components):
     the tool's and each linked part's."""
     def dep5(expression):
         expression = re.sub(r"\bMIT\b", "Expat", expression)
+        # A licence with an exception SPDX does not list, one LicenseRef, as DEP-5 writes it.
+        expression = re.sub(r"\bLicenseRef-(\S+?)-with-(\S+?)-exception\b", r"\1 WITH \2", expression)
         expression = re.sub(r"(\.0)?-or-later", "+", expression)
-        expression = re.sub(r" WITH (?:AdditionRef-)?(\S+?)(?:-exception)?(?=[\s)]|$)", r" with \1 exception",
-                            expression)
+        expression = re.sub(r" WITH (\S+?)(?:-exception)?(?=[\s)]|$)", r" with \1 exception", expression)
         return expression.replace("LicenseRef-", "").replace(" AND ", " and ").replace(" OR ", " or ")
     lines = dict.fromkeys(f" {line} ({c.name})"
                           for c in components for p in c.parts for line in copyright_of(p))

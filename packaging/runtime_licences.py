@@ -84,12 +84,13 @@ PARTS = [
     Part("libstdc++", "the C++ standard library", r"libstdc\+\+\.a", None, GCC_RUNTIME, [FSF_GCC],
          ["GPL-3", "GCC-exception-3.1"]),
     # soft-fp, shared with the GNU C Library: LGPL-2.1-or-later with a linking exception worded for
-    # the LGPL, which has no SPDX id (GCC-exception-2.0 is the GPL's). Its glue to the processor's
-    # exceptions, sfp-exceptions.c, is GCC's own and under GCC's runtime licence, as below.
+    # the LGPL, which has no SPDX id (GCC-exception-2.0 is the GPL's); SPDX 2 expressions take only
+    # listed exceptions after WITH, so the licence with its exception is one LicenseRef. Its glue to
+    # the processor's exceptions, sfp-exceptions.c, is GCC's own and under GCC's runtime licence.
     Part("libgcc", "soft-fp, software floating point for 128-bit floats (__float128; long double on aarch64)",
          r"libgcc\.a",
          r"(add|sub|mul|div|neg|eq|ne|ge|gt|le|lt|unord|fix|fixuns|float|floatun|extend|trunc)[a-z]*[0-9]?\.o",
-         "LGPL-2.1-or-later WITH AdditionRef-soft-fp-exception", ["1997-2022 Free Software Foundation, Inc."],
+         "LicenseRef-LGPL-2.1-or-later-with-soft-fp-exception", ["1997-2022 Free Software Foundation, Inc."],
          ["LGPL-2.1", "soft-fp-exception"]),
     Part("libgcc", "the runtime support and unwinder", r"libgcc(_eh)?\.a|crt(begin|end)S?\.o", None,
          GCC_RUNTIME, [FSF_GCC], ["GPL-3", "GCC-exception-3.1"]),
@@ -140,7 +141,8 @@ executable.)
 # ships the component; ("glibc-source", member) the file member of the GNU C Library's source that
 # glibc-source installs, and (that, first line) the paragraph from first line to the next blank line;
 # a pair (file, first line) the text from that line to the next blank line followed by a blank line;
-# ("quoted", text) the text itself. A package's text that leaves out its title has it third.
+# ("quoted", text) the text itself; ("joined", name...) the texts of those names, one after the
+# other. A package's text that leaves out its title has it third.
 TEXTS = {
     "LGPL-2.1": "/usr/share/common-licenses/LGPL-2.1",
     "GPL-2": "/usr/share/common-licenses/GPL-2",
@@ -149,7 +151,8 @@ TEXTS = {
     "GCC-exception-3.1": ("/usr/share/doc/libgcc-s1/copyright", "GCC RUNTIME LIBRARY EXCEPTION"),
     "GCC-exception-2.0-libiberty": ("quoted", LIBIBERTY_EXCEPTION),
     "soft-fp-exception": ("glibc-source", "soft-fp/soft-fp.h",
-                                  "   In addition to the permissions in the GNU Lesser General Public"),
+                          "   In addition to the permissions in the GNU Lesser General Public"),
+    "LGPL-2.1-or-later-with-soft-fp-exception": ("joined", "soft-fp-exception", "LGPL-2.1"),
     "glibc-LICENSES": ("glibc-source", "LICENSES"),
     "mingw-w64-public-domain": ("package", "public-domain"),
     "gdtoa-David-Gay": ("package", "David-Gay"),
@@ -197,6 +200,8 @@ def licence_text(name, components):
         return open(where).read()
     if where[0] == "quoted":
         return where[1]
+    if where[0] == "joined":
+        return "\n".join(licence_text(part, components) for part in where[1:])
     if where[0] == "glibc-source":  # the tarball glibc_source.sh checks against the linked glibc
         text = glibc_source_file(where[1])
         if len(where) == 2:
@@ -225,11 +230,13 @@ def glibc_source_file(member):
 
 def check_texts(part):
     """Every licence and exception a part names has a text among the part's: GPL-3.0-or-later the
-    text GPL-3, GCC-exception-2.0 one whose name starts so, LicenseRef-NAME and AdditionRef-NAME the
-    text NAME."""
+    text GPL-3, GCC-exception-2.0 one whose name starts so, LicenseRef-NAME the text NAME, or each
+    of the texts that NAME joins."""
     for name in re.findall(r"[\w.+-]+", part.licence):
         if name in ("AND", "OR", "WITH"):
             continue
-        stem = re.sub(r"(\.0)?(-or-later|-only)?$", "", re.sub(r"^(License|Addition)Ref-", "", name))
-        if not any(text.startswith(stem) for text in part.texts):
+        ref = name.removeprefix("LicenseRef-")
+        joined = TEXTS.get(ref, ("",))[0] == "joined"
+        wanted = TEXTS[ref][1:] if joined else [re.sub(r"(\.0)?(-or-later|-only)?$", "", ref)]
+        if not all(any(text.startswith(stem) for text in part.texts) for stem in wanted):
             sys.exit(f"runtime_licences.py: {part.what}: no text for {name} among {part.texts}")

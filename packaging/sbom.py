@@ -32,13 +32,12 @@ def licences(c, components):
 
 def licence_properties(c, components):
     """What a component's licences leave unsaid: each licence choice and the election made of it,
-    and the text of each LicenseRef or AdditionRef of an expression, for which CycloneDX 1.6 has
-    no field."""
+    and the text of each LicenseRef of an expression, for which CycloneDX 1.6 has no field."""
     expression = licences(c, components)[0].get("expression", "")
     return ([{"name": "licence-choice", "value": f"{p.what}: offered under {p.offered}, taken under {p.licence}"}
              for p in c.parts if p.offered]
             + [{"name": f"licence-text:{ref}", "value": licence_text(name, components)}
-               for ref, name in re.findall(r"((?:License|Addition)Ref-([\w.-]+))", expression)])
+               for ref, name in re.findall(r"(LicenseRef-([\w.-]+))", expression)])
 
 
 def operating_system():
@@ -68,7 +67,7 @@ def bom_of(components, binary, version, platform, epoch, preset):
     """The SBOM of binary, PRESET's build for platform, with the components linked into it."""
     content = open(binary, "rb").read()
     linux = platform.startswith("linux")
-    tool = {"name": "spectrum_dump release scripts (packaging/linked.py)", "version": version,
+    tool = {"name": "spectrum_dump release scripts (packaging/third_party.py)", "version": version,
             "supplier": {"name": AUTHOR}}
     bom = {
         "bomFormat": "CycloneDX",
