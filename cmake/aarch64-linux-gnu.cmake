@@ -1,9 +1,9 @@
 # 64-bit ARM Linux, as on embedded boards, with Debian's cross compiler building against Debian's
-# own arm64 C and C++ libraries (multiarch: libc6-dev:arm64, libstdc++-12-dev:arm64), which are
-# the amd64 build's glibc version, not the older copy the cross compiler's packages keep under
-# /usr/aarch64-linux-gnu. Headers, start files and libraries all come from those arm64 packages.
-# The tests run under qemu-user, which finds the loader and shared libraries where multiarch puts
-# them, under /.
+# own arm64 C and C++ libraries (multiarch: libc6-dev:arm64, libstdc++-N-dev:arm64 for GCC N),
+# which are the amd64 build's glibc version, not the older copy the cross compiler's packages
+# keep under /usr/aarch64-linux-gnu. Headers, start files and libraries all come from those
+# arm64 packages. The tests run under qemu-user, which finds the loader and shared libraries where
+# multiarch puts them, under /.
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR aarch64)
 set(CMAKE_C_COMPILER aarch64-linux-gnu-gcc)

@@ -1,13 +1,20 @@
-# Cross build for 64-bit Windows with Debian's mingw-w64 (posix thread model); the tests run
-# under Wine.
+# Cross build for 64-bit Windows with Debian's mingw-w64 (posix thread model), linking the C
+# runtime msvcrt.dll; the tests run under Wine. mingw-w64-ucrt-x86_64.cmake sets `triple`,
+# `compiler_suffix` and `windows_c_runtime` for the Universal C Runtime's toolchain and includes
+# this one.
+if(NOT DEFINED triple)
+  set(triple x86_64-w64-mingw32)
+  set(compiler_suffix -posix)
+  set(windows_c_runtime msvcrt)  # which the exe test expects it to import
+endif()
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
+set(CMAKE_C_COMPILER ${triple}-gcc${compiler_suffix})
+set(CMAKE_CXX_COMPILER ${triple}-g++${compiler_suffix})
+set(CMAKE_RC_COMPILER ${triple}-windres)
 
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
+set(CMAKE_FIND_ROOT_PATH /usr/${triple})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

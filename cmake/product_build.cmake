@@ -8,7 +8,8 @@
 #
 # The tool reads files from anywhere, so it is hardened as distributions harden their programs:
 # stack protector, fortified library calls, position-independent code so that its addresses are
-# randomised (static-pie when static), and relocations made read-only before main runs.
+# randomised (static-pie when static), relocations made read-only before main runs, code apart
+# from data, and on arm64 branch protection.
 include(CheckCXXSourceCompiles)
 include(CheckLinkerFlag)
 include(CMakePushCheckState)
@@ -42,6 +43,14 @@ if(SPECTRUM_DUMP_HARDENING AND CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang" AND NOT
                       SPECTRUM_DUMP_LINKER_PACKS_RELOCATIONS)
     if(SPECTRUM_DUMP_LINKER_PACKS_RELOCATIONS)
       list(APPEND SPECTRUM_DUMP_LINK_OPTIONS LINKER:-z,pack-relative-relocs)
+    endif()
+    # Code in a segment of its own, apart from read-only data, which is then not executable.
+    list(APPEND SPECTRUM_DUMP_LINK_OPTIONS LINKER:-z,separate-code)
+    # On arm64, return addresses signed (PAC) and indirect branches landing only on marked
+    # instructions (BTI). The linker marks the program so, and the kernel enforces BTI, only when
+    # every linked object carries the marking: Debian 13's C and C++ runtimes do, Debian 12's not.
+    if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(aarch64|arm64)$")
+      target_compile_options(spectrum_dump_hardening INTERFACE -mbranch-protection=standard)
     endif()
     set(static_modes -static-pie -static)
     set(dynamic_mode -pie)

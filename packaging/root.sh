@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # usage: packaging/root.sh TARBALL [DEBS [ORIGIN]]
-# Makes the root the release set is built in, as TARBALL: a minimal Debian 12 (amd64, with arm64
+# Makes the root the release set is built in, as TARBALL: a minimal Debian 13 (amd64, with arm64
 # as a foreign architecture) holding the packages root-packages lists and what they depend on:
 # from Debian's archive, the newest version of each package, keeping the .debs in the folder DEBS
 # if given; or, given ORIGIN, from the folder DEBS
@@ -10,12 +10,13 @@
 set -euo pipefail
 (($# >= 1 && $# <= 3)) || { sed -n 2p "$0" >&2; exit 2; }
 tarball=$(realpath "$1")
+suite=trixie  # Debian 13, whose glibc, libstdc++ and mingw-w64 runtimes the binaries carry
 options=(--quiet --variant=minbase "--architectures=amd64,arm64" --skip=cleanup/apt/lists)
 if (($# < 3)); then
   sources=(
-    'deb http://deb.debian.org/debian bookworm main'
-    'deb http://deb.debian.org/debian bookworm-updates main'
-    'deb http://deb.debian.org/debian-security bookworm-security main'
+    "deb http://deb.debian.org/debian $suite main"
+    "deb http://deb.debian.org/debian $suite-updates main"
+    "deb http://deb.debian.org/debian-security $suite-security main"
   )
   origin=$(mktemp)
   trap 'rm -f "$origin"' EXIT
@@ -41,4 +42,4 @@ else
 fi
 printf '%s\n' "${sources[@]}" |
   mmdebstrap "${options[@]}" --customize-hook='mkdir "$1/build"' \
-    --customize-hook="upload '$origin' /build/origin" bookworm "$tarball" -
+    --customize-hook="upload '$origin' /build/origin" "$suite" "$tarball" -

@@ -59,7 +59,7 @@ class Part:
 # The first part whose file and member match takes a linked object. Reviewed by hand against the
 # copyright files of the Debian packages that ship the files, and where those are silent (soft-fp,
 # Ryu, libiberty's demangler, libssp) against the part's own sources.
-FSF_GCC = "1986-2022 Free Software Foundation, Inc."
+FSF_GCC = "1986-2024 Free Software Foundation, Inc."
 GCC_RUNTIME = "GPL-3.0-or-later WITH GCC-exception-3.1"
 GDTOA = r"lib64_libmingwex_a-(dmisc|dtoa|g_\w*fmt|gdtoa|gethex|gmisc|hd_init|hexnan|misc|smisc|strtod|strtodg" \
         r"|strtof|strtopx|sum|ulp)\.o"
@@ -68,6 +68,9 @@ GDTOA = r"lib64_libmingwex_a-(dmisc|dtoa|g_\w*fmt|gdtoa|gethex|gmisc|hd_init|hex
 KEITH_MARSHALL = r"lib64_libmingwex_a-(basename|dirname|mingw_v?(f|sn?)?printf)\.o"
 MINGW_MISC = r"lib64_lib(mingwex|msvcrt_common|msvcrt_extra)_a-(fe[a-z]+|strnlen|wcsnlen|mingw_matherr|mbrtowc" \
              r"|wcrtomb|__p__(acmdln|commode|fmode)|invalid_parameter_handler)\.o"
+# The Universal C Runtime's glue in the ucrt64 toolchain's libmsvcrt.a (stdio/ucrt_*printf.c,
+# crt/ucrtbase_compat.c, misc/__initenv.c), each in the public domain by its header.
+UCRT_GLUE = r"lib64_libucrt_extra_a-(ucrt_v?(f|sn?)?printf|ucrtbase_compat|__initenv)\.o"
 PARTS = [
     Part("glibc", "the GNU C Library", r"libc\.a|libm(-[0-9.]+|vec)?\.a|r?crt1\.o|crt[in]\.o", None,
          "LGPL-2.1-or-later AND LicenseRef-glibc-LICENSES",
@@ -76,7 +79,7 @@ PARTS = [
          r"floating_to_chars\.o", "Apache-2.0", ["2018 Ulf Adams"], ["Apache-2.0"], "Apache-2.0 OR BSL-1.0"),
     # libiberty's demangler, which libstdc++'s verbose terminate handler calls.
     Part("libstdc++", "libiberty's C++ demangler", r"libstdc\+\+\.a", r"cp-demangle\.o",
-         "GPL-2.0-or-later WITH GCC-exception-2.0", ["2003-2022 Free Software Foundation, Inc."],
+         "GPL-2.0-or-later WITH GCC-exception-2.0", ["2003-2024 Free Software Foundation, Inc."],
          ["GPL-2", "GCC-exception-2.0-libiberty"]),
     Part("libstdc++", "the C++ standard library", r"libstdc\+\+\.a", None, GCC_RUNTIME, [FSF_GCC],
          ["GPL-3", "GCC-exception-3.1"]),
@@ -93,7 +96,7 @@ PARTS = [
          GCC_RUNTIME, [FSF_GCC], ["GPL-3", "GCC-exception-3.1"]),
     # The Windows exe's: its canary and the checked functions _FORTIFY_SOURCE calls.
     Part("libssp", "the stack protector and the checked string and stdio functions", r"libssp(_nonshared)?\.a",
-         None, GCC_RUNTIME, ["2005-2022 Free Software Foundation, Inc."], ["GPL-3", "GCC-exception-3.1"]),
+         None, GCC_RUNTIME, ["2005-2024 Free Software Foundation, Inc."], ["GPL-3", "GCC-exception-3.1"]),
     Part("mingw-w64 runtime", "the start-up code (crt)", r"crt2\.o|libmingw32\.a", None,
          "LicenseRef-mingw-w64-public-domain", ["none: in the public domain"], ["mingw-w64-public-domain"]),
     Part("mingw-w64 runtime", "gdtoa, number formatting and parsing", r"libmingwex\.a",
@@ -110,6 +113,10 @@ PARTS = [
     Part("mingw-w64 runtime", "floating-point environment, string length and wide-character helpers (misc)",
          r"lib(mingwex|msvcrt)\.a", MINGW_MISC, "LicenseRef-mingw-w64-public-domain",
          ["none: in the public domain"], ["mingw-w64-public-domain"]),
+    Part("mingw-w64 runtime",
+         "the glue to the Universal C Runtime (stdio/ucrt_*printf.c, ucrtbase_compat.c, __initenv.c)",
+         r"libmsvcrt\.a", UCRT_GLUE, "LicenseRef-mingw-w64-public-domain", ["none: in the public domain"],
+         ["mingw-w64-public-domain"]),
     Part("mingw-w64 runtime", "the C library extensions and import libraries",
          r"lib(mingwex|moldname|msvcrt|kernel32|advapi32)\.a", None, "ZPL-2.1", ["2009-2016 the mingw-w64 project"],
          ["ZPL-2.1"]),
@@ -118,7 +125,7 @@ PARTS = [
 ]
 
 # No source of GCC's libiberty is installed here: its linking exception as libiberty/cp-demangle.c
-# of GCC 12 words it.
+# of GCC 14 words it.
 LIBIBERTY_EXCEPTION = """In addition to the permissions in the GNU General Public License, the
 Free Software Foundation gives you unlimited permission to link the
 compiled version of this file into combinations with other programs,

@@ -98,7 +98,12 @@ def bom_of(components, binary, version, platform, epoch, preset):
         "components": [{
             "type": "library", "bom-ref": c.name, "name": c.name, "version": c.package.version,
             "supplier": DEBIAN, "purl": c.purl, "cpe": c.cpe, "licenses": licences(c, components),
-            **({"properties": properties} if (properties := licence_properties(c, components)) else {}),
+            # Trivy takes a component's source package from these (the CycloneDX property
+            # taxonomy's aquasecurity:trivy), not from the purl's upstream qualifier, as Grype does;
+            # without them it would take the name, which for libstdc++ and libgcc is no source.
+            "properties": [{"name": "aquasecurity:trivy:SrcName", "value": c.package.source},
+                           {"name": "aquasecurity:trivy:SrcVersion", "value": c.package.source_version},
+                           *licence_properties(c, components)],
             "copyright": "; ".join(dict.fromkeys(line for p in c.parts for line in copyright_of(p))),
             "description": f"{c.runtime.title}, linked statically: "
                            + "; ".join(p.what for p in c.parts),

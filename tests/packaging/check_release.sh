@@ -6,7 +6,7 @@
 # and an SBOM that validates and matches it; the .debs hold the archives' binaries, with a
 # copyright file in strict DEP-5, and pass lintian. Then each readme's steps, as written, with the
 # manual's recipe for many captures, updating and removing: the zip's under Wine, the x86-64
-# tarball's and the amd64 .deb's on a fresh Debian 12.
+# tarball's and the amd64 .deb's on a fresh Debian 12, the oldest Debian they run on.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 report=$root/examples/spectrum.txt
@@ -43,6 +43,18 @@ for arch in x86_64 aarch64; do
   readelf -hlSdW "$folder/spectrum_dump" >"$work/elf"
   for mark in 'Type: +DYN' GNU_RELRO BIND_NOW; do grep -qE "$mark" "$work/elf"; done
   (! grep -E 'INTERP|\.symtab|\.comment' "$work/elf")
+  # Read-only data apart from code: no executable segment holds .rodata.
+  readelf -lW "$folder/spectrum_dump" | awk '/^Program Headers:/ { headers = 1; next }
+    headers && /^ +[A-Z_]+ / && $1 != "Type" { executable[n++] = / R E / } /Section to Segment/ { headers = 0 }
+    $1 ~ /^[0-9]+$/ && executable[$1 + 0] && / \.rodata / { bad = 1 } END { exit bad }'
+  # The package note names the package, its version and architecture, and the Debian release.
+  readelf -n "$folder/spectrum_dump" >"$work/notes"
+  note="\"name\":\"spectrum-dump\",\"version\":\"$version\",\"architecture\":\"${debian_arch[$arch]}\""
+  grep -qE "^ +Packaging Metadata: \\{\"type\":\"deb\",$note,\"osCpe\":\"cpe:/o:debian:debian_linux:[0-9]+\"\\}$" \
+    "$work/notes"
+  # arm64: signed return addresses and branch targets, which the linker marks only when every
+  # linked object is built so.
+  [[ $arch != aarch64 ]] || grep -q 'AArch64 feature: BTI, PAC$' "$work/notes"
   runner=$([[ $arch == "$(uname -m)" ]] || echo "qemu-$arch")
   (cd "$folder/examples" && $runner ../spectrum_dump) | cmp - "$report"
   cmp "$folder/examples/spectrum.txt" "$report"
@@ -87,7 +99,8 @@ grep -q 'spectrum_dump\.exe' "$folder/README.txt"
 grep -q -i 'terminal' "$folder/README.txt"
 (! grep -E 'apt-get|sudo|cmake|\.deb' "$folder/README.txt")
 # Randomised addresses and NX; the stack protector, its canary drawn from CryptGenRandom and its
-# handler linked, and fortified calls, their handler linked.
+# handler linked, and the handler of fortified calls linked (the tool's own code has no call to
+# fortify yet).
 x86_64-w64-mingw32-objdump -p "$folder/spectrum_dump.exe" >"$work/pe"
 for mark in HIGH_ENTROPY_VA DYNAMIC_BASE NX_COMPAT CryptGenRandom; do grep -q "$mark" "$work/pe"; done
 for handler in 'stack smashing' 'buffer overflow'; do

@@ -2,10 +2,10 @@
 """Checks that each SBOM describes the binary beside it (its file name, SHA-256 and SHA-512) and
 holds the NTIA minimum elements: who made the SBOM, when and with what; for the tool and each
 component a supplier, a name, a version and a purl, no two alike; and the tool's dependencies.
-And that scanners can act on it: each library has a CPE of its upstream release; a Linux
-binary's SBOM has the Debian release as its operating system, which holds the libraries. The
-schema, the purls and the licence expressions are validate_sbom.js's to check, with parsers of
-their own.
+And that scanners can act on it: each library has a CPE of its upstream release, and Trivy's
+properties name the Debian source package and version of its pedigree; a Linux binary's SBOM has
+the Debian release as its operating system, which holds the libraries. The schema, the purls
+and the licence expressions are validate_sbom.js's to check, with parsers of their own.
 
 usage: check_sbom.py SBOM BINARY [SBOM BINARY ...]
 """
@@ -37,6 +37,12 @@ def problems(bom, binary_path):
     if len(set(purls)) != len(purls):
         yield f"purls repeat: {purls}"
     for c in libraries:
+        # Trivy takes the source package from its own properties, not from the purl: the pedigree's.
+        trivy = {p["name"].removeprefix("aquasecurity:trivy:"): p["value"] for p in c.get("properties", [])
+                 if p.get("name", "").startswith("aquasecurity:trivy:")}
+        source = next(iter(c.get("pedigree", {}).get("ancestors", [])), {})
+        if trivy != {"SrcName": source.get("name"), "SrcVersion": source.get("version")}:
+            yield f"{c.get('name')}'s Trivy source properties are not its Debian source package: {trivy}"
         if not re.fullmatch(r"cpe:2\.3:a:[^:]+:[^:]+:[0-9][^:*]*(:\*){7}", c.get("cpe", "")):
             yield f"{c.get('name')} has no CPE of its upstream release: {c.get('cpe')}"
     linux = not binary_path.endswith(".exe")

@@ -16,6 +16,8 @@ export WINEPREFIX=$2 LC_ALL=C.UTF-8
 root=$(cd "$(dirname "$0")/../.." && pwd)
 wine() { sh "$root/cmake/wine-run.sh" "$WINEPREFIX" "$@"; }
 unix_path() { wine winepath -u "$1"; }
+# PATH: the path with its quotes gone and its %NAME%s expanded, as cmd reads it.
+windows_path() { wine cmd /c "echo ${1//\"/}" | tr -d '\r'; }
 fail() { echo "walk_readme_windows: $*" >&2; exit 1; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -42,15 +44,20 @@ drive_c=$(unix_path "C:\\")
 for n in 1 2 3; do  # the checksum lines (PowerShell, cmd) and Expand-Archive name the zip
   block $n | grep -qxE "(\\\$zip = \"|set \"zip=)${zip##*/}\"" || fail "block $n: not the zip"
 done
+# The folder as PowerShell names it ($env:NAME\...), as cmd and Explorer do (%NAME%\...), and here.
 folder=$(block 3 | awk '$1 == "Expand-Archive" { print $NF }')
-[[ $prose == *"enter $folder as the folder"* ]] || fail "Explorer and Expand-Archive differ"
-python3 -m zipfile -e "$zip" "$(unix_path "$folder")"
+folder_cmd=$(sed -E 's/^\$env:([A-Za-z_]+)/%\1%/' <<<"$folder")
+[[ $prose == *"enter $folder_cmd as the folder"* ]] || fail "Explorer and Expand-Archive differ"
+installed=$(unix_path "$(windows_path "$folder_cmd")")
+# Per user, where other accounts cannot write, not in a folder of one's own under C:\.
+[[ $installed == "$(unix_path "$(windows_path %LOCALAPPDATA%)")"/* ]] || fail "not installed per user: $folder"
+python3 -m zipfile -e "$zip" "$installed"
 
 # By the full path in the example's folder, then the report saved and compared as fc is told to.
 run_blocks 4 5 | cmp - "$work/report"
-examples=$(block 4 | awk '$1 == "cd" { print $NF }')
+examples=$(unix_path "$(windows_path "$(block 4 | sed -n 's/^cd \/d //p')")")
 read -r _ saved expected < <(block 5 | grep '^fc ')
-cmp "$(unix_path "$examples\\$saved")" "$(unix_path "$examples\\$expected")"
+cmp "$examples/$saved" "$examples/$expected"
 # By name in a new cmd, with the folder entered in the dialog on the user's PATH.
 entry=$(grep -o 'New, enter [^ ]* and choose OK' <<<"$prose" | cut -d' ' -f3)
 wine reg add 'HKCU\Environment' /v Path /t REG_EXPAND_SZ /d "$entry" /f >/dev/null
@@ -102,8 +109,8 @@ mkdir -p "$drive_c/no captures"
 # Updating: an old exe is replaced when the new zip is unpacked where Expand-Archive is told to.
 [[ $(block 7 | awk '$1 == "Expand-Archive" { print $2, $NF }') == "-Force $folder" ]] ||
   fail "the update unpacks elsewhere"
-echo old >"$(unix_path "$folder")/spectrum_dump.exe"
-python3 -m zipfile -e "$zip" "$(unix_path "$folder")"
+echo old >"$installed/spectrum_dump.exe"
+python3 -m zipfile -e "$zip" "$installed"
 run_blocks 6 | cmp - "$work/report"
 
 # Which version: the PowerShell line reads the installed exe (Wine has no PowerShell to run it).
@@ -116,5 +123,5 @@ run_blocks 6 | cmp - "$work/report"
 [[ $prose == *"select $entry, choose Delete"* ]] || fail "removes another Path entry"
 { echo '@echo off'; block 4 | grep '^cd '; block 8; } | sed 's/$/\r/' >"$drive_c/walk-step.cmd"
 wine cmd /c 'C:\walk-step.cmd'
-[[ ! -e $(unix_path "$folder") ]] || fail "the folder is left"
+[[ ! -e $installed ]] || fail "the folder is left"
 echo "README.txt's steps and MANUAL.txt's cmd recipe work under Wine as written."
