@@ -5,7 +5,8 @@ SRC, WORK, OUT, VERSION, COMMIT and SOURCE_DATE_EPOCH): in the deb822 form of De
 the architectures, the path and the pinned environment of the build, where the root's packages
 came from (root.sh's /build/origin), every package of the root with its version and the SHA-256
 of its .deb as apt's index gives it, the packages the linker took files from, and the SHA-256 of
-every other file of the set. Everything in it is the same for any rebuild of the same set.
+every other file of the set. Everything in it but where and when the packages were fetched
+is the same for any rebuild of the same set.
 
 usage: buildinfo.py
 """

@@ -42,11 +42,11 @@ cache=$work/cache
 [[ -z $debs_given ]] || cache=$(realpath "$debs_given")
 mkdir -p "$cache" "$work/debs" "$work/source"
 
-# NAME [RECORD]: the value of the record's field NAME, a line for each of its lines, without the
+# NAME: the value of the record's field NAME, a line for each of its lines, without the
 # comma that separates a list's items.
 field() {
   awk -v name="$1:" '$1 == name { on = 1; sub(/^[^ ]+ ?/, ""); if ($0 != "") print; next }
-    /^[^ ]/ { on = 0 } on { sub(/^ /, ""); sub(/,$/, ""); print }' "${2:-$record}"
+    /^[^ ]/ { on = 0 } on { sub(/^ /, ""); sub(/,$/, ""); print }' "$record"
 }
 # NAME.deb as apt-get download names it, of PACKAGE:ARCH VERSION.
 deb_name() { local name=${1%:*}; echo "${name}_${2//:/%3a}_${1##*:}.deb"; }
@@ -108,9 +108,10 @@ https://snapshot.debian.org/archive/\1/$snapshot |" "$work/sources.list"
   if grep -Eq 'Temporary failure resolving|Could not (resolve|connect)|Network is unreachable|Connection timed out' \
        "$work/apt.log"; then
     grep -E '^(W|E): ' "$work/apt.log" >&2 || true
-    echo "rebuild.sh: the archive cannot be reached (apt's words above), and ${#wanted[@]} recorded" \
-      ".debs are not in ${debs_given:-a --debs folder}: connect to the network, or give a folder" \
-      "that holds them with --debs FOLDER." >&2
+    echo "rebuild.sh: the archive cannot be reached (apt's words above; no network?), and the .debs" \
+      "of ${#wanted[@]} recorded packages (${wanted[*]:0:3}${wanted[3]:+ ...}) are not in" \
+      "${debs_given:-a --debs folder}: connect to the network, or give a folder that holds them" \
+      "with --debs FOLDER." >&2
     exit 1
   fi
   if ! (cd "$cache" && "${apt[@]}" download "${wanted[@]}" >>"$work/apt.log" 2>&1); then
