@@ -6,7 +6,7 @@ the architectures, the path and the pinned environment of the build, where the r
 came from (root.sh's /build/origin), every package of the root with its version and the SHA-256
 of its .deb as apt's index gives it, the packages the linker took files from, and the MD5, SHA-1
 and SHA-256 of every other file of the set. Its Source is the .debs' package name. Everything in
-it is the same for any rebuild of the same set.
+it but where and when the packages were fetched is the same for any rebuild of the same set.
 
 usage: buildinfo.py
 """
