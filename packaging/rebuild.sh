@@ -65,15 +65,16 @@ if [[ -f $set/SHA256SUMS ]] && ! (cd "$set" && sha256sum --check --quiet SHA256S
   grep -v '^sha256sum: ' "$work/sums" | sed 's/^/rebuild.sh: against the set'\''s SHA256SUMS: /'
 fi
 
-# What the root root.sh makes (amd64, with arm64 foreign) and release.sh's build give.
-native=amd64 foreign=arm64
+# What the root root.sh makes and release.sh's build give: the targets' .deb architectures, the
+# first native and the rest foreign.
+read -r native foreign < <(awk '/^[^#]/ && $3 != "-" { print $3 }' "$(dirname "$0")/targets" | paste -sd' ')
 for honoured in "Format 1.0" "Architecture source $native $foreign" "Build-Architecture $native" \
                 "Build-Foreign-Architectures $foreign"; do
   value=$(field "${honoured%% *}")
   [[ $value == "${honoured#* }" ]] ||
     refuse "the record's ${honoured%% *} is \"$value\"; this rebuild makes \"${honoured#* }\" only"
 done
-alien=$(field Installed-Build-Depends | grep -Ev "^[^ ]+:($native|$foreign|all) " | paste -sd, || true)
+alien=$(field Installed-Build-Depends | grep -Ev "^[^ ]+:($native|${foreign// /|}|all) " | paste -sd, || true)
 [[ -z $alien ]] || refuse "the record lists packages of an architecture the build root lacks: $alien"
 tarball=$(field Source-Tarball)
 [[ $tarball == "spectrum_dump-$(field Version).tar.gz" ]] ||

@@ -11,7 +11,9 @@ set -euo pipefail
 (($# >= 1 && $# <= 3)) || { sed -n 2p "$0" >&2; exit 2; }
 tarball=$(realpath "$1")
 suite=trixie  # Debian 13, whose glibc, libstdc++ and mingw-w64 runtimes the binaries carry
-options=(--quiet --variant=minbase "--architectures=amd64,arm64" --skip=cleanup/apt/lists)
+# The .debs' architectures, from the targets: the first native, the rest foreign.
+architectures=$(awk '/^[^#]/ && $3 != "-" { print $3 }' "$(dirname "$0")/targets" | paste -sd,)
+options=(--quiet --variant=minbase "--architectures=$architectures" --skip=cleanup/apt/lists)
 if (($# < 3)); then
   sources=(
     "deb http://deb.debian.org/debian $suite main"
