@@ -114,7 +114,7 @@ python3 -m zipfile -e "$zip" "$installed"
 run_blocks 6 | cmp - "$work/report"
 
 # Which version: the PowerShell line reads the installed exe (Wine has no PowerShell to run it).
-[[ $(block 9) == "(Get-Item $folder\\spectrum_dump.exe).VersionInfo.FileVersion" ]] ||
+[[ $(block 9) == "\$exe = \"$folder\\spectrum_dump.exe\""$'\n'"(Get-Item \$exe).VersionInfo.FileVersion" ]] ||
   fail "the version step reads another exe"
 
 # Removing: the entry the install step added is the one the dialog step deletes (a dialog cannot
