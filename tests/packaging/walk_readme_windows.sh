@@ -4,7 +4,7 @@
 # steps cannot drift from the zip: unpacks where it says (as Explorer's "Extract All" and
 # Expand-Archive lay a zip out), runs the tool by its full path and compares the report, puts the
 # folder on PATH and runs the tool by name in a new cmd; runs MANUAL.txt's cmd recipe for many
-# captures over CAPTURES (written by tool_test.py --captures), typed and as a batch file; updates
+# captures over CAPTURES (written by fixtures.py --captures), typed and as a batch file; updates
 # over an old exe, then removes the Path entry and the folder, and checks that neither is left.
 # Wine has no PowerShell, and its certutil, findstr and fc are stubs: the checksum lines are
 # checked for the zip's name only, and fc's comparison is made here.
