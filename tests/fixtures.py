@@ -177,9 +177,9 @@ def write_corpus(directory):
 
 
 def main(arguments):
-    if arguments[0] == "--corpus":
+    if arguments[:1] == ["--corpus"] and len(arguments) == 2:
         write_corpus(arguments[1])
-    elif arguments[0] == "--captures":
+    elif arguments[:1] == ["--captures"] and len(arguments) == 3 and arguments[2] in ("posix", "windows"):
         write_captures(arguments[1], arguments[2] == "windows")
     else:
         sys.exit(__doc__)
