@@ -1,5 +1,5 @@
 """Spectrum frames built from field values: the one place the test side writes the header
-layout, shared by the process tests, the bench and the example maker. They run as modules from
+layout, shared by the test fixtures, the bench and the example maker. They run as modules from
 the source tree (python3 -B -m tests.dump.tool_test, -m bench.bench, -m examples.make_example).
 """
 import struct

@@ -113,7 +113,7 @@ lintian --fail-on error,warning spectrum-dump_*.deb
 
 # The manuals' recipes for many captures run over these, in each walk.
 for os in windows posix; do
-  (cd "$root" && python3 -B -m tests.dump.tool_test --captures "$work/$os" $os)
+  (cd "$root" && python3 -B -m tests.fixtures --captures "$work/$os" $os)
 done
 "$root/tests/packaging/walk_readme_windows.sh" "$archive" "$work/wine" "$report" "$work/windows"
 tarball=spectrum_dump-$version-linux-x86_64.tar.gz deb=spectrum-dump_${version}_amd64.deb

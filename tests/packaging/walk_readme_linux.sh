@@ -5,7 +5,7 @@
 # cannot drift from the packages: the tarball's for a new user with the download and SHA256SUMS
 # in their home (check, unpack, run and compare the example, install, and in a new login run it
 # by name and read the manual), with the manual's recipe for many captures run over CAPTURES
-# (written by tool_test.py --captures), its update over an old tool and its removal; then the
+# (written by fixtures.py --captures), its update over an old tool and its removal; then the
 # .deb's: install, run, show the version, remove. After each removal nothing of it is left.
 set -euo pipefail
 tarball=$1 deb=$2 report=$3 captures=$4

@@ -4,7 +4,7 @@
 # steps cannot drift from the zip: unpacks where it says (as Explorer's "Extract All" and
 # Expand-Archive lay a zip out), runs the tool by its full path and compares the report, puts the
 # folder on PATH and runs the tool by name in a new cmd; runs MANUAL.txt's cmd recipe for many
-# captures over CAPTURES (written by tool_test.py --captures), typed and as a batch file, and checks
+# captures over CAPTURES (written by fixtures.py --captures), typed and as a batch file, and checks
 # the folders it names, its counts and its status; updates over an old exe; checks that the
 # version step names the installed exe; then removes the Path entry and the folder, the latter
 # from a cmd that stood inside it, and checks that neither is left.
