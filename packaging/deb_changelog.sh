@@ -2,7 +2,9 @@
 # usage: packaging/deb_changelog.sh (a job of build_set.sh, which exports SRC and VERSION)
 # Prints CHANGELOG.md's released entries as a Debian changelog, newest first, as Debian keeps
 # one: each entry's items and paragraphs as its items, each with its wrapped lines, and its
-# heading's date as its date. Fails unless the newest entry is VERSION's and holds something.
+# heading's date as its date; the newest entry's time of day is the release commit's
+# (SOURCE_DATE_EPOCH) when that is its date, so that two releases of one day keep their order.
+# Fails unless the newest entry is VERSION's and holds something.
 set -euo pipefail
 # "@@ VERSION DATE" starts an entry; the lines after it are its items.
 entries=$(awk '/^## \[Unreleased\]/ { entry = 0; next }
@@ -18,12 +20,16 @@ entries=$(awk '/^## \[Unreleased\]/ { entry = 0; next }
     "[Unreleased] to a heading \"## [$VERSION] - date\" (docs/releasing.md, Making a release)" >&2
   exit 1
 }
-trailer=
+trailer='' newest=yes
 while IFS= read -r line; do
   if [[ $line == "@@ "* ]]; then
     read -r _ version date <<<"$line"
     [[ -z $trailer ]] || printf '\n%s\n\n' "$trailer"
     printf 'spectrum-dump (%s) stable; urgency=medium\n\n' "$version"
+    if [[ $newest && $(date -u -d "@$SOURCE_DATE_EPOCH" +%F) == "$date" ]]; then
+      date=@$SOURCE_DATE_EPOCH
+    fi
+    newest=''
     trailer=" -- spectrum_dump developers <spectrum-dump@example.org>  $(date -R -u -d "$date")"
   else
     printf '%s\n' "$line"
